@@ -1,0 +1,20 @@
+#include "ui/AboutDlg.h"
+
+#include "res/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+void CAboutDlg::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+
+MessageMap CAboutDlg::GetMessageMap() const {
+    static const MessageMapEntry entries[] = {
+        OnMessage<&CAboutDlg::OnLButtonUp>(WM_LBUTTONUP),
+    };
+    return MakeMessageMap(entries);
+}
+
+// None of the box's controls takes the mouse, so a release anywhere in it arrives here.
+void CAboutDlg::OnLButtonUp(UINT, CPoint) {
+    Default();
+    CDialog::OnCancel();
+}
