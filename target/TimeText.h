@@ -1,0 +1,49 @@
+// The one text form of a file time, "%Y-%m-%d %H:%M:%S" (a TimeText), and the conversions
+// between it and the UTC file times a target carries. Nothing here asks the platform for the
+// clock or the time zone: the caller passes the offset from UTC in force now.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// A local date and time as the user reads and types it.
+struct LocalDateTime {
+    int year;
+    int month;
+    int day;
+    int hour;
+    int minute;
+    int second;
+};
+
+// True when text has the shape of a TimeText: exactly 19 bytes, digits at every position
+// except 4, 7, 10, 13, 16 (which are not looked at). Bytes, not characters: a full-width digit
+// is two bytes and not a digit.
+bool IsValidTimeText(const std::string& text);
+
+// The six numbers at their fixed positions (0-3, 5-6, 8-9, 11-12, 14-15, 17-18).
+// Precondition: IsValidTimeText(text).
+LocalDateTime ParseTimeText(const std::string& text);
+
+// True when every field is in range: year 1601..9999, month 1..12, day within that month
+// (proleptic Gregorian leap years), hour 0..23, minute and second 0..59.
+bool IsValidLocalDateTime(const LocalDateTime& time);
+
+// File times count 100-ns ticks since 1601-01-01 00:00:00 UTC. utcOffsetSeconds is local time
+// minus UTC in force NOW (daylight saving included), the same offset for display and write,
+// whatever the date shown. Because both directions use that one offset, a shown text written
+// back unchanged gives the same file time to the second; if the offset changes between display
+// and write (a daylight-saving switch meanwhile), the written time moves by the difference.
+
+// The TimeText ("%Y-%m-%d %H:%M:%S", 19 bytes) of a file time: fileTime + offset, truncated to
+// the second. Empty string when the time has no TimeText: a zero file time, or a local form
+// outside 1601-01-01 00:00:00 .. 9999-12-31 23:59:59.
+std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds);
+
+// The UTC file time to write for a typed text: the typed local time minus the offset, zero
+// fraction. nullopt when the text fails IsValidTimeText, a field is out of range (month 00 or
+// 13+, a day the month does not have, hour 24+, minute/second 60+ are refused, never
+// normalised), or the result falls before 1601-01-01 00:00:00 UTC or beyond what a FILETIME can
+// hold (0x7FFFFFFFFFFFFFFF, the largest value the platform's time calls accept).
+std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds);
