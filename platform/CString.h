@@ -4,7 +4,7 @@
 #include <string>
 
 class CString {
-public:
+  public:
     CString() = default;
     CString(const char* text) : text_(text ? text : "") {}
     CString(std::string text) : text_(std::move(text)) {}
@@ -24,6 +24,6 @@ public:
     friend bool operator==(const CString& a, const CString& b) { return a.text_ == b.text_; }
     friend bool operator!=(const CString& a, const CString& b) { return a.text_ != b.text_; }
 
-private:
+  private:
     std::string text_;
 };

@@ -5,7 +5,7 @@
 #include "platform/Wnd.h"
 
 class CDataExchange {
-public:
+  public:
     CDataExchange(CWnd* dialog, BOOL saveAndValidate)
         : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
     CWnd* m_pDlgWnd;
@@ -16,7 +16,7 @@ public:
 void DDX_Control(CDataExchange* dx, int controlId, CWnd& control);
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
@@ -32,12 +32,12 @@ public:
     virtual void OnOK();
     virtual void OnCancel();
 
-protected:
+  protected:
     virtual void DoDataExchange(CDataExchange* dx);
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
     bool OnBuiltInMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND OwnerWindow() const;

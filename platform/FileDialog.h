@@ -5,7 +5,7 @@
 #include "platform/Wnd.h"
 
 class CFileDialog {
-public:
+  public:
     // filter: the program's own text (UTF-8), entries of "description|pattern|" ending in "|".
     CFileDialog(BOOL openFileDialog, const char* defaultExtension = nullptr,
                 const char* fileName = nullptr, DWORD flags = OFN_HIDEREADONLY,
@@ -17,7 +17,7 @@ public:
     CString GetFileName() const { return m_fileName; }
     CString GetPathName() const { return m_pathName; }
 
-private:
+  private:
     std::wstring m_defaultExtension;
     std::wstring m_initialName;
     std::wstring m_filter;

@@ -4,7 +4,7 @@
 #include "platform/Wnd.h"
 
 class CPaintDC {
-public:
+  public:
     explicit CPaintDC(CWnd* window) : window_(window->m_hWnd) {
         m_hDC = ::BeginPaint(window_, &m_ps);
     }
@@ -18,6 +18,6 @@ public:
     HDC m_hDC = nullptr;
     PAINTSTRUCT m_ps{};
 
-private:
+  private:
     HWND window_;
 };

@@ -7,7 +7,9 @@ int UiServices::ShowMessage(HWND owner, const std::wstring& text, const std::wst
     return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-BOOL UiServices::ChooseOpenFile(OPENFILENAMEW& request) { return GetOpenFileNameW(&request); }
+BOOL UiServices::ChooseOpenFile(OPENFILENAMEW& request) {
+    return GetOpenFileNameW(&request);
+}
 
 PIDLIST_ABSOLUTE UiServices::BrowseForFolder(BROWSEINFOW& request) {
     return SHBrowseForFolderW(&request);
@@ -17,13 +19,19 @@ UINT UiServices::QueryDroppedFile(HDROP drop, UINT index, wchar_t* buffer, UINT 
     return DragQueryFileW(drop, index, buffer, capacity);
 }
 
-void UiServices::FinishDrop(HDROP drop) { ::DragFinish(drop); }
+void UiServices::FinishDrop(HDROP drop) {
+    ::DragFinish(drop);
+}
 
 namespace {
 UiServices platformServices;
 UiServices* installed = nullptr;
 }  // namespace
 
-UiServices& Ui() { return installed ? *installed : platformServices; }
+UiServices& Ui() {
+    return installed ? *installed : platformServices;
+}
 
-void SetUiServices(UiServices* services) { installed = services; }
+void SetUiServices(UiServices* services) {
+    installed = services;
+}

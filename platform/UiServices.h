@@ -11,7 +11,7 @@
 #include <string>
 
 class UiServices {
-public:
+  public:
     virtual ~UiServices() = default;
 
     virtual int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,

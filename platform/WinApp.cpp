@@ -13,8 +13,8 @@ CWinApp* theApplication = nullptr;
 std::wstring ModuleBaseName() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, path.data(),
-                                                  static_cast<DWORD>(path.size()));
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
             break;
@@ -42,15 +42,21 @@ CWinApp::~CWinApp() {
     if (theApplication == this) theApplication = nullptr;
 }
 
-CWinApp* AfxGetApp() { return theApplication; }
+CWinApp* AfxGetApp() {
+    return theApplication;
+}
 
 std::wstring AfxGetAppName() {
     return theApplication ? theApplication->m_appName : ModuleBaseName();
 }
 
-HINSTANCE AfxGetResourceHandle() { return ::GetModuleHandleA(nullptr); }
+HINSTANCE AfxGetResourceHandle() {
+    return ::GetModuleHandleA(nullptr);
+}
 
-HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR) { return AfxGetResourceHandle(); }
+HINSTANCE AfxFindResourceHandle(LPCSTR, LPCSTR) {
+    return AfxGetResourceHandle();
+}
 
 int AfxWinMain() {
     CWinApp* app = AfxGetApp();

@@ -9,7 +9,7 @@
 class CWnd;
 
 class CWinApp {
-public:
+  public:
     // Without a name the application takes the executable's file name without its extension.
     explicit CWinApp(const char* appName = nullptr);
     CWinApp(const CWinApp&) = delete;

@@ -3,4 +3,6 @@
 
 #include "platform/WinApp.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return AfxWinMain(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    return AfxWinMain();
+}

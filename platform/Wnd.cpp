@@ -6,9 +6,13 @@
 #include "platform/UiServices.h"
 #include "platform/WinApp.h"
 
-void CWnd::SetWindowTextA(const char* text) { ::SetWindowTextA(m_hWnd, text ? text : ""); }
+void CWnd::SetWindowTextA(const char* text) {
+    ::SetWindowTextA(m_hWnd, text ? text : "");
+}
 
-void CWnd::SetWindowTextW(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text ? text : L""); }
+void CWnd::SetWindowTextW(const wchar_t* text) {
+    ::SetWindowTextW(m_hWnd, text ? text : L"");
+}
 
 int CWnd::GetWindowTextA(CString& text) const {
     const int length = ::GetWindowTextLengthA(m_hWnd);
@@ -18,17 +22,25 @@ int CWnd::GetWindowTextA(CString& text) const {
     return text.GetLength();
 }
 
-BOOL CWnd::EnableWindow(BOOL enable) { return ::EnableWindow(m_hWnd, enable); }
+BOOL CWnd::EnableWindow(BOOL enable) {
+    return ::EnableWindow(m_hWnd, enable);
+}
 
-BOOL CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
+BOOL CWnd::IsWindowEnabled() const {
+    return ::IsWindowEnabled(m_hWnd);
+}
 
 LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::IsIconic() const { return ::IsIconic(m_hWnd); }
+BOOL CWnd::IsIconic() const {
+    return ::IsIconic(m_hWnd);
+}
 
-void CWnd::GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
+void CWnd::GetClientRect(RECT* rect) const {
+    ::GetClientRect(m_hWnd, rect);
+}
 
 int CWnd::MessageBoxA(const char* text, const char* caption, UINT type) {
     const std::wstring shownCaption = caption ? Utf8ToWide(caption) : AfxGetAppName();
@@ -36,13 +48,15 @@ int CWnd::MessageBoxA(const char* text, const char* caption, UINT type) {
 }
 
 LRESULT CWnd::Default() {
-    if (!m_superProc) return ::DefWindowProcA(m_hWnd, m_current.message, m_current.wParam,
-                                              m_current.lParam);
+    if (!m_superProc)
+        return ::DefWindowProcA(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
     return ::CallWindowProcA(m_superProc, m_hWnd, m_current.message, m_current.wParam,
                              m_current.lParam);
 }
 
-bool CWnd::OnBuiltInMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool CWnd::OnBuiltInMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     const CurrentMessage outer = m_current;

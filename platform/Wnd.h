@@ -26,7 +26,7 @@ struct MessageMap {
 };
 
 class CWnd {
-public:
+  public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
@@ -51,7 +51,7 @@ public:
     // Default processing of the message being handled.
     LRESULT Default();
 
-protected:
+  protected:
     // Handlers that this window class adds; consulted before the built-in routing.
     virtual MessageMap GetMessageMap() const { return {nullptr, 0}; }
     // Routes one message: the message map first, then the window's own procedure.
@@ -61,7 +61,7 @@ protected:
 
     WNDPROC m_superProc = nullptr;
 
-private:
+  private:
     struct CurrentMessage {
         UINT message;
         WPARAM wParam;
@@ -101,8 +101,8 @@ LRESULT Call(T& t, HCURSOR (T::*handler)(), WPARAM, LPARAM) {
 }
 template <class T>
 LRESULT Call(T& t, void (T::*handler)(UINT, CPoint), WPARAM wParam, LPARAM lParam) {
-    (t.*handler)(static_cast<UINT>(wParam), CPoint(static_cast<short>(LOWORD(lParam)),
-                                                   static_cast<short>(HIWORD(lParam))));
+    (t.*handler)(static_cast<UINT>(wParam),
+                 CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))));
     return 0;
 }
 

@@ -4,7 +4,9 @@
 
 CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
 
-void CAboutDlg::DoDataExchange(CDataExchange* dx) { CDialog::DoDataExchange(dx); }
+void CAboutDlg::DoDataExchange(CDataExchange* dx) {
+    CDialog::DoDataExchange(dx);
+}
 
 MessageMap CAboutDlg::GetMessageMap() const {
     static const MessageMapEntry entries[] = {

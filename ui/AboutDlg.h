@@ -4,10 +4,10 @@
 #include "platform/Dialog.h"
 
 class CAboutDlg : public CDialog {
-public:
+  public:
     CAboutDlg();
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* dx) override;
     MessageMap GetMessageMap() const override;
     void OnLButtonUp(UINT nFlags, CPoint point);

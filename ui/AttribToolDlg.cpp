@@ -98,7 +98,9 @@ void CAttribToolDlg::OnPaint() {
     dc.DrawIcon(at.x, at.y, m_hIcon);
 }
 
-HCURSOR CAttribToolDlg::OnQueryDragIcon() { return static_cast<HCURSOR>(m_hIcon); }
+HCURSOR CAttribToolDlg::OnQueryDragIcon() {
+    return static_cast<HCURSOR>(m_hIcon);
+}
 
 void CAttribToolDlg::OnAbout() {
     CAboutDlg about;

@@ -5,7 +5,7 @@
 #include "platform/Dialog.h"
 
 class CAttribToolDlg : public CDialog {
-public:
+  public:
     explicit CAttribToolDlg(CWnd* parent = nullptr);
 
     // Loading a target (the three ways of choosing one end here).
@@ -19,9 +19,11 @@ public:
     // Writing the chosen groups back.
     void OnOK() override;
     void ApplyAttributes();
-    void ApplyTimes();
+    // True when the three times were written.
+    bool ApplyTimes();
     BOOL IsValidTimeText(CString text);
-    void ProcessVersionInfo(bool write);
+    // In write mode, true when the version resource was stored.
+    bool ProcessVersionInfo(bool write);
     void ShowForceNotImplemented();
 
     void OnNowCreated();
@@ -33,7 +35,7 @@ public:
     // has no snapshot of its own, and nothing may be written from it.
     bool IsTargetLoaded() const { return m_bTargetLoaded; }
 
-protected:
+  protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     MessageMap GetMessageMap() const override;
@@ -42,10 +44,11 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
 
-private:
+  private:
     void ChooseFromPath(const CString& path);
     void ShowAttributes();
     void ShowTimes();
+    bool MakeBackup();
     bool IsChecked(const CButton& box) const;
     void SetChecked(CButton& box, bool ticked);
 
@@ -91,3 +94,6 @@ private:
     bool m_bHasVersionInfo;
     bool m_bTargetLoaded = false;
 };
+
+// Writes the present local time, as a time text, into the given field.
+void SetNowTime(CWnd* edit);

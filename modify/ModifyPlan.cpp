@@ -1,0 +1,54 @@
+#include "modify/ModifyPlan.h"
+
+namespace {
+
+bool Applies(ModifyStep step, const ModifyState& now) {
+    switch (step) {
+        case ModifyStep::Backup:
+            return now.backupTicked && !now.isFolder;  // a folder is never copied
+        case ModifyStep::Attributes:
+            return now.basicTicked;
+        case ModifyStep::Times:
+            return now.timeTicked;
+        case ModifyStep::VersionStrings:
+            return now.hasVersionInfo && now.versionTicked && !now.forceTicked;
+        case ModifyStep::ForceNotImplemented:
+            return now.hasVersionInfo && now.versionTicked && now.forceTicked;
+        case ModifyStep::RewriteTimes:
+            return now.timesWritten && now.versionStored;
+        case ModifyStep::ReportDone:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
+    switch (done) {
+        case ModifyStep::Start:
+            if (!now.targetLoaded) return ModifyStep::ReportNoTarget;
+            break;
+        case ModifyStep::Backup:
+            if (now.backupFailed) return ModifyStep::ReportBackupFailed;
+            break;
+        case ModifyStep::ReportNoTarget:
+        case ModifyStep::ReportBackupFailed:
+        case ModifyStep::ReportDone:
+        case ModifyStep::End:
+            return ModifyStep::End;
+        default:
+            break;
+    }
+    static constexpr ModifyStep kOrder[] = {
+        ModifyStep::Backup,         ModifyStep::Attributes,          ModifyStep::Times,
+        ModifyStep::VersionStrings, ModifyStep::ForceNotImplemented, ModifyStep::RewriteTimes,
+        ModifyStep::ReportDone};
+    bool past = done == ModifyStep::Start;
+    for (ModifyStep step : kOrder) {
+        if (past && Applies(step, now)) return step;
+        if (step == done) past = true;
+    }
+    return ModifyStep::End;
+}

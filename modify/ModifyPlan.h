@@ -1,0 +1,34 @@
+// The order of the modify command ("修改"): which step comes next, decided from what the command
+// sees when it gets there (the option boxes are read at the moment each step is reached).
+#pragma once
+
+enum class ModifyStep {
+    Start,
+    ReportNoTarget,      // "路径不能为空!"
+    Backup,              // the "_bak" copy beside the target
+    ReportBackupFailed,  // "备份失败!\n文件未修改!": nothing else runs
+    Attributes,
+    Times,
+    VersionStrings,
+    ForceNotImplemented,
+    RewriteTimes,  // the version store touched the file after its times were set
+    ReportDone,    // "文件修改完成!"
+    End,
+};
+
+struct ModifyState {
+    bool targetLoaded;  // a target is chosen and its load completed
+    bool isFolder;
+    bool backupTicked;
+    bool basicTicked;
+    bool timeTicked;
+    bool versionTicked;
+    bool forceTicked;
+    bool hasVersionInfo;
+    // Outcomes of the steps already run in this command.
+    bool backupFailed;
+    bool timesWritten;
+    bool versionStored;
+};
+
+ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now);
