@@ -1,0 +1,45 @@
+# Shared by the scripts: installing what is missing, and a virtual display for Wine.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Debian packages the build and the tests need.
+PACKAGES=(cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-utils
+          fonts-wqy-zenhei imagemagick googletest libgtest-dev clang-14 libclang-rt-14-dev
+          clang-format)
+
+ensure_packages() {
+    local missing=()
+    for package in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
+
+# Starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.
+start_xvfb() {
+    local display=90
+    while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+        display=$((display + 1))
+    done
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$display"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$display" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+stop_xvfb() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}

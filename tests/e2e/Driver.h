@@ -1,0 +1,52 @@
+// Drives a running Quorvane.exe from another process: finds its windows, reads and sets their
+// texts, presses buttons, answers its message boxes and takes screenshots.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// A path inside the build folder, as Wine names it (drive Z:).
+std::wstring BuildPath(const std::string& relative);
+
+class RunningProgram {
+  public:
+    RunningProgram();
+    ~RunningProgram();
+    bool Started() const { return process_ != nullptr; }
+    DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_; }
+    // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
+    DWORD WaitForExit(DWORD ms);
+
+  private:
+    HANDLE process_ = nullptr;
+    DWORD processId_ = 0;
+};
+
+// A top-level window of the process with the given class and, if given, caption, that
+// becomes visible within the timeout.
+HWND WaitForWindow(DWORD processId, const wchar_t* windowClass, const wchar_t* caption, DWORD ms,
+                   HWND except = nullptr);
+// Waits until a top-level #32770 window other than `main` and `except` appears in the process.
+HWND WaitForDialog(DWORD processId, HWND main, DWORD ms, HWND except = nullptr);
+bool WaitUntilGone(HWND window, DWORD ms);
+
+std::wstring TextOf(HWND window);  // through WM_GETTEXT, which crosses processes
+std::wstring ItemText(HWND dialog, int id);
+void SetItemText(HWND dialog, int id, const std::wstring& text);
+bool ItemChecked(HWND dialog, int id);
+void SetItemChecked(HWND dialog, int id, bool ticked);
+// Posts a click: the handler may open a modal window, so the sender must not wait for it.
+void Click(HWND dialog, int id);
+
+struct MessageBoxSeen {
+    std::wstring caption;
+    std::wstring text;
+};
+// Waits for the next message box of the process, reads it and presses its OK button.
+bool AnswerMessageBox(DWORD processId, HWND main, MessageBoxSeen& seen, DWORD ms = 10000);
+
+// Saves the window as it is on the screen to a 24-bit BMP file.
+bool SaveScreenshot(HWND window, const std::wstring& path);
