@@ -4,7 +4,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build and the tests need.
-PACKAGES=(cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-utils
+PACKAGES=(locales cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-utils
           fonts-wqy-zenhei imagemagick googletest libgtest-dev clang-14 libclang-rt-14-dev
           clang-format)
 
@@ -21,6 +21,17 @@ ensure_packages() {
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
+}
+
+# Wine names Unix files in the host locale's character set: without the Chinese (PRC) UTF-8
+# locale it cannot create or find a file whose name is not ASCII.
+ensure_locale() {
+    locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && return 0
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null ||
+        echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
 }
 
 # Starts Xvfb on a free display and exports DISPLAY; stop_xvfb ends it.

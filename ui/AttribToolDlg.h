@@ -34,6 +34,8 @@ class CAttribToolDlg : public CDialog {
     // Whether the last choice of a target completed its load: a chosen target that did not load
     // has no snapshot of its own, and nothing may be written from it.
     bool IsTargetLoaded() const { return m_bTargetLoaded; }
+    const CString& GetPathName() const { return m_strPathName; }
+    const CString& GetFileName() const { return m_strFileName; }
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -188,3 +188,7 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
     ::GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
+
+std::string Ansi(const char* utf8) {
+    return WideToAnsi(Utf8ToWide(utf8));
+}

@@ -86,6 +86,8 @@ class MainDialog {
 };
 
 std::wstring Wide(const std::string& ansi);
+// The ANSI form of a text written in the test's UTF-8 source.
+std::string Ansi(const char* utf8);
 std::string FixturePath(const std::string& name);
 // Pumps the thread's pending messages (posted messages, timers) for about ms milliseconds.
 void PumpMessages(DWORD ms);
