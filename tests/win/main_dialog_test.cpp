@@ -8,6 +8,7 @@
 
 #include "platform/Text.h"
 #include "res/resource.h"
+#include "tests/win/DialogTemplate.h"
 #include "tests/win/TestSupport.h"
 
 namespace {
@@ -128,111 +129,32 @@ const wchar_t* ClassOf(Kind kind) {
     }
 }
 
-// Reads the parts of a dialog template (plain or extended) that the tests compare.
-class TemplateReader {
-  public:
-    explicit TemplateReader(const void* data) : p_(static_cast<const BYTE*>(data)) {}
-    WORD Word() {
-        WORD w;
-        memcpy(&w, p_, 2);
-        p_ += 2;
-        return w;
-    }
-    DWORD Dword() {
-        DWORD d;
-        memcpy(&d, p_, 4);
-        p_ += 4;
-        return d;
-    }
-    short Short() { return static_cast<short>(Word()); }
-    BYTE Byte() { return *p_++; }
-    std::wstring String() {
-        std::wstring s;
-        for (WORD c; (c = Word()) != 0;) s += static_cast<wchar_t>(c);
-        return s;
-    }
-    // A string, or an ordinal written as "#n"; window classes by ordinal get their names.
-    std::wstring StringOrOrdinal() {
-        WORD first;
-        memcpy(&first, p_, 2);
-        if (first != 0xFFFF) return String();
-        Word();
-        const WORD ordinal = Word();
-        switch (ordinal) {
-            case 0x80:
-                return L"Button";
-            case 0x81:
-                return L"Edit";
-            case 0x82:
-                return L"Static";
-            default:
-                return L"#" + std::to_wstring(ordinal);
-        }
-    }
-    void AlignDword(const void* base) {
-        while ((p_ - static_cast<const BYTE*>(base)) % 4) ++p_;
-    }
-
-  private:
-    const BYTE* p_;
-};
-
-struct TemplateItem {
-    DWORD helpId, exStyle, style;
-    short x, y, cx, cy;
-    int id;
-    std::wstring windowClass, text;
-};
-
-const void* LoadTemplate(int id, WORD language) {
-    HRSRC found = ::FindResourceExW(nullptr, MAKEINTRESOURCEW(5), MAKEINTRESOURCEW(id), language);
-    if (!found) return nullptr;
-    return ::LockResource(::LoadResource(nullptr, found));
-}
-
 const WORD kChinesePrc = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
 
 TEST(MainDialogTemplate, MatchesTheControlTable) {
-    const void* data = LoadTemplate(IDD_MAIN, kChinesePrc);
-    ASSERT_NE(data, nullptr) << "IDD_MAIN in Chinese (PRC)";
-    TemplateReader in(data);
-    EXPECT_EQ(in.Word(), 1);
-    EXPECT_EQ(in.Word(), 0xFFFF) << "an extended template";
-    EXPECT_EQ(in.Dword(), 0u);
-    EXPECT_EQ(in.Dword(), 0x00040010u) << "WS_EX_APPWINDOW | WS_EX_ACCEPTFILES";
-    EXPECT_EQ(in.Dword(), 0x90CA00C0u);
-    const WORD count = in.Word();
-    EXPECT_EQ(count, 69);
-    EXPECT_EQ(in.Short(), 0);
-    EXPECT_EQ(in.Short(), 0);
-    EXPECT_EQ(in.Short(), 269);
-    EXPECT_EQ(in.Short(), 295);
-    EXPECT_EQ(in.StringOrOrdinal(), L"") << "no menu";
-    EXPECT_EQ(in.StringOrOrdinal(), L"") << "the default dialog class";
-    EXPECT_EQ(in.String(), L"Telvaro V1.0");
-    EXPECT_EQ(in.Word(), 9);
-    EXPECT_EQ(in.Word(), 0);
-    EXPECT_EQ(in.Byte(), 0);
-    EXPECT_EQ(in.Byte(), 1);
-    EXPECT_EQ(in.String(), Utf8ToWide("宋体"));
+    const DialogTemplate dialog = ReadDialogTemplate(IDD_MAIN, kChinesePrc);
+    ASSERT_TRUE(dialog.found) << "IDD_MAIN in Chinese (PRC)";
+    EXPECT_TRUE(dialog.extended);
+    EXPECT_EQ(dialog.helpId, 0u);
+    EXPECT_EQ(dialog.exStyle, 0x00040010u) << "WS_EX_APPWINDOW | WS_EX_ACCEPTFILES";
+    EXPECT_EQ(dialog.style, 0x90CA00C0u);
+    EXPECT_EQ(dialog.x, 0);
+    EXPECT_EQ(dialog.y, 0);
+    EXPECT_EQ(dialog.cx, 269);
+    EXPECT_EQ(dialog.cy, 295);
+    EXPECT_EQ(dialog.menu, L"");
+    EXPECT_EQ(dialog.windowClass, L"");
+    EXPECT_EQ(dialog.caption, L"Telvaro V1.0");
+    EXPECT_EQ(dialog.pointSize, 9);
+    EXPECT_EQ(dialog.weight, 0);
+    EXPECT_EQ(dialog.italic, 0);
+    EXPECT_EQ(dialog.charset, 1);
+    EXPECT_EQ(dialog.face, Utf8ToWide("宋体"));
 
-    ASSERT_EQ(count, std::size(kMainControls));
-    for (const ExpectedControl& expected : kMainControls) {
-        in.AlignDword(data);
-        TemplateItem item;
-        item.helpId = in.Dword();
-        item.exStyle = in.Dword();
-        item.style = in.Dword();
-        item.x = in.Short();
-        item.y = in.Short();
-        item.cx = in.Short();
-        item.cy = in.Short();
-        item.id = static_cast<int>(in.Dword());
-        item.windowClass = in.StringOrOrdinal();
-        item.text = in.StringOrOrdinal();
-        const WORD extra = in.Word();
-        for (WORD i = 0; i < extra; ++i) in.Byte();
-
+    ASSERT_EQ(dialog.items.size(), std::size(kMainControls));
+    for (size_t i = 0; i < dialog.items.size(); ++i) {
+        const ExpectedControl& expected = kMainControls[i];
+        const TemplateItem& item = dialog.items[i];
         SCOPED_TRACE("control " + std::to_string(expected.id) + " " + expected.text);
         EXPECT_EQ(item.id, expected.id);
         EXPECT_EQ(item.helpId, 0u);
