@@ -74,13 +74,11 @@ bool CAttribToolDlg::ApplyTimes() {
         time.field.GetWindowTextA(text);
         // A text of the right shape whose numbers name no real moment is refused the same way,
         // and so is the very first moment, which the platform reads as "leave this time".
-        const std::optional<uint64_t> ticks =
-            IsValidTimeText(text) ? TimeTextToFileTime(text.str(), offset) : std::nullopt;
-        if (!ticks || *ticks == 0) {
+        time.ticks = IsValidTimeText(text) ? TimeTextToFileTime(text.str(), offset).value_or(0) : 0;
+        if (time.ticks == 0) {
             MessageBoxA(time.refusal);
             return false;
         }
-        time.ticks = *ticks;
     }
 
     // A folder opens only with backup semantics.

@@ -192,3 +192,18 @@ HDROP MakeDrop(const std::vector<std::wstring>& paths) {
 std::string Ansi(const char* utf8) {
     return WideToAnsi(Utf8ToWide(utf8));
 }
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size;
+    ::GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    ::CloseHandle(file);
+    return bytes;
+}

@@ -89,6 +89,8 @@ std::wstring Wide(const std::string& ansi);
 // The ANSI form of a text written in the test's UTF-8 source.
 std::string Ansi(const char* utf8);
 std::string FixturePath(const std::string& name);
+// The whole file's bytes; empty when it cannot be opened.
+std::string ReadWholeFile(const std::string& path);
 // Pumps the thread's pending messages (posted messages, timers) for about ms milliseconds.
 void PumpMessages(DWORD ms);
 // An HDROP as the shell would make it, holding the given paths.

@@ -1,9 +1,6 @@
 // "修改" on real files: the order of its steps, the backup, and what each choice leaves behind.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/Text.h"
 #include "res/resource.h"
 #include "tests/win/TestSupport.h"
@@ -12,13 +9,6 @@ namespace {
 
 const std::wstring kDone = Utf8ToWide("文件修改完成!");
 const std::wstring kNoPath = Utf8ToWide("路径不能为空!");
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 bool Exists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -104,7 +94,7 @@ TEST(ModifyCommand, NoOptionTickedOnlyReportsCompletion) {
     dialog.SetText(IDC_EDIT_NEW_MODIFIED, L"2001-01-01 00:00:00");
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
-    EXPECT_EQ(Contents(path), "unchanged");
+    EXPECT_EQ(ReadWholeFile(path), "unchanged");
     EXPECT_EQ(Ticks(LastWrite(path)), Ticks(before));
     EXPECT_EQ(::GetFileAttributesA(path.c_str()), attributes);
     EXPECT_FALSE(Exists(path + "_bak"));
@@ -119,13 +109,13 @@ TEST(ModifyCommand, BackupIsMadeOnceAndNeverOverwritten) {
     dialog.Load(path);
     dialog->OnOK();  // "备份" and "基本" are ticked by the load
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
-    EXPECT_EQ(Contents(path + "_bak"), "first contents");
+    EXPECT_EQ(ReadWholeFile(path + "_bak"), "first contents");
 
     scratch.WriteFile("kept.txt", "second contents");
     ui.messages.clear();
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
-    EXPECT_EQ(Contents(path + "_bak"), "first contents");
+    EXPECT_EQ(ReadWholeFile(path + "_bak"), "first contents");
 }
 
 TEST(ModifyCommand, FolderIsNeverCopied) {
@@ -284,7 +274,7 @@ TEST(ModifyCommand, EnterInAVersionFieldRunsTheWholeCommand) {
     EXPECT_TRUE(::IsDialogMessageW(dialog.hwnd(), &enter));
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_EQ(ProductName(path), L"Ent");
-    EXPECT_EQ(Contents(path + "_bak"), Contents(FixturePath("ver_chinese.exe")));
+    EXPECT_EQ(ReadWholeFile(path + "_bak"), ReadWholeFile(FixturePath("ver_chinese.exe")));
     EXPECT_EQ(dialog->GetEndResult(), 0);
 }
 
