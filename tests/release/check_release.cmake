@@ -1,0 +1,75 @@
+# Checks a program as it ships: stripped, it is at most LIMIT bytes (when a limit is given), and
+# its import table names only DLLs that come with Windows (a runtime DLL of the compiler would have
+# to ship beside it).
+#   cmake -DPROGRAM=<exe> [-DLIMIT=<bytes>] -DOBJDUMP=<objdump> -DSTRIP=<strip> -DWORK=<folder>
+#         -P check_release.cmake
+cmake_minimum_required(VERSION 3.25)
+
+# States what is wrong on one line (a fatal error's text is wrapped), then fails.
+function(refuse text)
+    message(NOTICE "${text}")
+    message(FATAL_ERROR "${PROGRAM} does not pass the release check")
+endfunction()
+
+foreach(variable IN ITEMS PROGRAM OBJDUMP STRIP WORK)
+    if(NOT DEFINED ${variable})
+        message(FATAL_ERROR "check_release.cmake: give -D${variable}=...")
+    endif()
+endforeach()
+if(NOT EXISTS "${PROGRAM}")
+    message(FATAL_ERROR "${PROGRAM} does not exist")
+endif()
+get_filename_component(name "${PROGRAM}" NAME)
+
+# The size that ships: a stripped copy. The build strips the program itself, so the copy must not
+# be any smaller than the program as built.
+file(MAKE_DIRECTORY "${WORK}")
+set(stripped "${WORK}/${name}.${LIMIT}.stripped")  # apart from a parallel check's copy
+execute_process(COMMAND "${STRIP}" -o "${stripped}" "${PROGRAM}" RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    refuse("${STRIP} failed on ${PROGRAM}")
+endif()
+file(SIZE "${PROGRAM}" built_size)
+file(SIZE "${stripped}" size)
+file(REMOVE "${stripped}")
+if(DEFINED LIMIT AND size GREATER LIMIT)
+    refuse("${name} is ${size} bytes stripped, over the limit of ${LIMIT} bytes")
+endif()
+if(built_size GREATER size)
+    refuse("${name} is not stripped as built: ${built_size} bytes, ${size} stripped")
+endif()
+
+# Every DLL of the import tables (plain and delay-loaded), compared without regard to case.
+set(system_dlls KERNEL32 USER32 GDI32 COMDLG32 SHELL32 OLE32 VERSION MSVCRT ADVAPI32 COMCTL32)
+execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE headers
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    refuse("${OBJDUMP} -p failed on ${PROGRAM}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" lines "${headers}")
+if(NOT lines)
+    refuse("${OBJDUMP} lists no imported DLL for ${name}: its output was not understood")
+endif()
+set(imports "")
+set(foreign "")
+foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^DLL Name: *" "" dll "${line}")
+    string(STRIP "${dll}" dll)
+    string(TOUPPER "${dll}" key)
+    string(REGEX REPLACE "\\.DLL$" "" key "${key}")
+    list(APPEND imports "${dll}")
+    if(NOT key IN_LIST system_dlls)
+        list(APPEND foreign "${dll}")
+    endif()
+endforeach()
+list(JOIN imports ", " imports)
+if(foreign)
+    list(JOIN foreign ", " foreign)
+    refuse("${name} imports DLLs that are not system DLLs: ${foreign} (all: ${imports})")
+endif()
+if(DEFINED LIMIT)
+    set(size "${size} bytes stripped (limit ${LIMIT})")
+else()
+    set(size "${size} bytes stripped")
+endif()
+message(STATUS "${name}: ${size}; imports ${imports}")
