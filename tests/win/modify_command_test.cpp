@@ -1,6 +1,8 @@
 // "修改" on real files: the order of its steps, the backup, and what each choice leaves behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/Text.h"
 #include "res/resource.h"
 #include "tests/win/TestSupport.h"
@@ -46,10 +48,21 @@ std::wstring ProductName(const std::string& path) {
     return value;
 }
 
-void NoOptions(const MainDialog& dialog) {
+// Ticks exactly the given option boxes among "基本", "时间", "版本" and "备份".
+void Options(const MainDialog& dialog, std::initializer_list<int> ticked) {
     for (int id : {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME, IDC_CHK_OPT_VERSION, IDC_CHK_OPT_BACKUP}) {
-        dialog.Check(id, false);
+        dialog.Check(id, std::find(ticked.begin(), ticked.end(), id) != ticked.end());
     }
+}
+
+// The file's last-write time as local date and time.
+SYSTEMTIME LocalLastWrite(const std::string& path) {
+    const FILETIME written = LastWrite(path);
+    FILETIME local;
+    SYSTEMTIME time{};
+    ::FileTimeToLocalFileTime(&written, &local);
+    ::FileTimeToSystemTime(&local, &time);
+    return time;
 }
 
 TEST(ModifyCommand, WithoutALoadedTargetOnlyAsksForAPath) {
@@ -89,7 +102,7 @@ TEST(ModifyCommand, NoOptionTickedOnlyReportsCompletion) {
     dialog.Load(path);
     const FILETIME before = LastWrite(path);
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    NoOptions(dialog);
+    Options(dialog, {});
     dialog.Check(IDC_CHK_READONLY, true);
     dialog.SetText(IDC_EDIT_NEW_MODIFIED, L"2001-01-01 00:00:00");
     dialog->OnOK();
@@ -158,8 +171,7 @@ TEST(ModifyCommand, AttributesComeBeforeTimes) {
     const std::string path = scratch.WriteFile("order.txt");
     MainDialog dialog;
     dialog.Load(path);
-    dialog.Check(IDC_CHK_OPT_BACKUP, false);
-    dialog.Check(IDC_CHK_OPT_TIME, true);
+    Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME});
     dialog.Check(IDC_CHK_READONLY, true);
     dialog.SetText(IDC_EDIT_NEW_MODIFIED, L"2001-02-03 04:05:06");
     dialog->OnOK();
@@ -173,18 +185,14 @@ TEST(ModifyCommand, AttributesComeBeforeTimes) {
     MainDialog again;
     again.Load(path);
     EXPECT_TRUE(again.Checked(IDC_CHK_READONLY));
-    again.Check(IDC_CHK_OPT_BACKUP, false);
-    again.Check(IDC_CHK_OPT_TIME, true);
+    Options(again, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME});
     again.Check(IDC_CHK_READONLY, false);
     again.SetText(IDC_EDIT_NEW_MODIFIED, L"2002-02-03 04:05:06");
     ui.messages.clear();
     again->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_EQ(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    SYSTEMTIME local;
-    FILETIME written = LastWrite(path), localTime;
-    ::FileTimeToLocalFileTime(&written, &localTime);
-    ::FileTimeToSystemTime(&localTime, &local);
+    const SYSTEMTIME local = LocalLastWrite(path);
     EXPECT_EQ(local.wYear, 2002);
     EXPECT_EQ(local.wSecond, 6);
 }
@@ -195,9 +203,7 @@ TEST(ModifyCommand, RejectedTimeStillLetsTheVersionStepRun) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
     MainDialog dialog;
     dialog.Load(path);
-    dialog.Check(IDC_CHK_OPT_BACKUP, false);
-    dialog.Check(IDC_CHK_OPT_TIME, true);
-    dialog.Check(IDC_CHK_OPT_VERSION, true);
+    Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME, IDC_CHK_OPT_VERSION});
     dialog.SetText(IDC_EDIT_NEW_CREATED, L"2001-13-01 00:00:00");
     dialog.SetText(IDC_EDIT_PRODUCTNAME, Utf8ToWide("新产品"));
     dialog->OnOK();
@@ -213,18 +219,13 @@ TEST(ModifyCommand, TimesHoldAfterTheVersionStore) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
     MainDialog dialog;
     dialog.Load(path);
-    dialog.Check(IDC_CHK_OPT_BACKUP, false);
-    dialog.Check(IDC_CHK_OPT_TIME, true);
-    dialog.Check(IDC_CHK_OPT_VERSION, true);
+    Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME, IDC_CHK_OPT_VERSION});
     dialog.SetText(IDC_EDIT_NEW_MODIFIED, L"2003-04-05 06:07:08");
     dialog.SetText(IDC_EDIT_PRODUCTNAME, L"Name");
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_EQ(ProductName(path), L"Name");
-    FILETIME written = LastWrite(path), localTime;
-    SYSTEMTIME local;
-    ::FileTimeToLocalFileTime(&written, &localTime);
-    ::FileTimeToSystemTime(&localTime, &local);
+    const SYSTEMTIME local = LocalLastWrite(path);
     EXPECT_EQ(local.wYear, 2003);
     EXPECT_EQ(local.wMonth, 4);
     EXPECT_EQ(local.wDay, 5);
@@ -239,7 +240,7 @@ TEST(ModifyCommand, ForceBoxStopsTheVersionWrite) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
     MainDialog dialog;
     dialog.Load(path);
-    NoOptions(dialog);
+    Options(dialog, {});
     dialog.Check(IDC_CHK_OPT_VERSION, true);
     dialog.Check(IDC_CHK_OPT_FORCE, true);  // disabled for users; only a program can tick it
     dialog.SetText(IDC_EDIT_PRODUCTNAME, L"Forced");
@@ -254,7 +255,7 @@ TEST(ModifyCommand, VersionBoxWithoutVersionInformationIsLeftOut) {
     const std::string path = scratch.CopyFixture("ver_none.exe");
     MainDialog dialog;
     dialog.Load(path);
-    NoOptions(dialog);
+    Options(dialog, {});
     dialog.Check(IDC_CHK_OPT_VERSION, true);
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
