@@ -13,7 +13,6 @@
 #include "platform/WinApp.h"
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
-#include "tests/e2e/BriskDriver.h"
 #include "tests/win/TestSupport.h"
 
 namespace {

@@ -3,6 +3,28 @@
 #include <cstdio>
 #include <vector>
 
+#include "res/resource.h"
+
+namespace {
+
+// Milliseconds between two looks. Looking much more often slows the program down: under Wine
+// every look at another process's windows is a request to the server that the program needs.
+constexpr DWORD kPoll = 5;
+constexpr int kFileNameField = 0x47C;  // the file-name box of the open-file dialog
+constexpr int kMessageText = 0xFFFF;   // the static control that holds a message box's text
+
+class Deadline {
+  public:
+    explicit Deadline(DWORD ms) : start_(::GetTickCount()), ms_(ms) {}
+    bool Passed() const { return ::GetTickCount() - start_ > ms_; }
+
+  private:
+    DWORD start_;
+    DWORD ms_;
+};
+
+}  // namespace
+
 std::wstring BuildPath(const std::string& relative) {
     std::string path = std::string("Z:") + BUILD_DIR + "/" + relative;
     std::wstring wide(path.begin(), path.end());
@@ -65,14 +87,14 @@ BOOL CALLBACK Match(HWND window, LPARAM param) {
 
 HWND Find(DWORD processId, const wchar_t* windowClass, const wchar_t* caption, HWND skip1,
           HWND skip2, DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    do {
+    const Deadline deadline(ms);
+    for (;;) {
         Search search{processId, windowClass, caption, {skip1, skip2}, nullptr};
         ::EnumWindows(&Match, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
-        ::Sleep(20);
-    } while (::GetTickCount() - start < ms);
-    return nullptr;
+        if (deadline.Passed()) return nullptr;
+        ::Sleep(kPoll);
+    }
 }
 
 }  // namespace
@@ -87,10 +109,10 @@ HWND WaitForDialog(DWORD processId, HWND main, DWORD ms, HWND except) {
 }
 
 bool WaitUntilGone(HWND window, DWORD ms) {
-    const DWORD start = ::GetTickCount();
+    const Deadline deadline(ms);
     while (::IsWindow(window) && ::IsWindowVisible(window)) {
-        if (::GetTickCount() - start > ms) return false;
-        ::Sleep(20);
+        if (deadline.Passed()) return false;
+        ::Sleep(kPoll);
     }
     return true;
 }
@@ -124,13 +146,46 @@ void Click(HWND dialog, int id) {
 }
 
 bool AnswerMessageBox(DWORD processId, HWND main, MessageBoxSeen& seen, DWORD ms) {
+    const Deadline deadline(ms);
     HWND box = WaitForDialog(processId, main, ms);
     if (!box) return false;
-    ::Sleep(50);  // let it finish filling itself in
+    // A message box is shown once its text is in place; the program shows no empty message.
+    while ((seen.text = ItemText(box, kMessageText)).empty()) {
+        if (deadline.Passed()) return false;
+        ::Sleep(kPoll);
+    }
     seen.caption = TextOf(box);
-    seen.text = ItemText(box, 0xFFFF);
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return WaitUntilGone(box, 5000);
+    return WaitUntilGone(box, ms);
+}
+
+namespace {
+
+// The edit that takes the typed name. Wine's dialog fills itself in after it appears; its field
+// is a ComboBoxEx holding a ComboBox holding the Edit (elsewhere the ComboBox may come alone).
+HWND FileNameEdit(HWND dialog) {
+    HWND field = ::GetDlgItem(dialog, kFileNameField);
+    if (!field || !::IsWindowVisible(field)) return nullptr;
+    if (HWND combo = ::FindWindowExW(field, nullptr, L"ComboBox", nullptr)) field = combo;
+    return ::FindWindowExW(field, nullptr, L"Edit", nullptr);
+}
+
+}  // namespace
+
+bool ChooseFileThroughDialog(DWORD processId, HWND main, const std::wstring& path, DWORD ms) {
+    const Deadline deadline(ms);
+    Click(main, IDC_BTN_FILE);
+    HWND dialog = WaitForDialog(processId, main, ms);
+    if (!dialog) return false;
+    HWND edit = nullptr;
+    while (!(edit = FileNameEdit(dialog))) {
+        if (deadline.Passed()) return false;
+        ::Sleep(kPoll);
+    }
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    return WaitUntilGone(dialog, ms);
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {

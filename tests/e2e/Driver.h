@@ -48,5 +48,10 @@ struct MessageBoxSeen {
 // Waits for the next message box of the process, reads it and presses its OK button.
 bool AnswerMessageBox(DWORD processId, HWND main, MessageBoxSeen& seen, DWORD ms = 10000);
 
+// Presses "文件", waits for the open-file dialog, types the path into its file-name field and
+// confirms it. True once the dialog has closed again; the program then loads the target.
+bool ChooseFileThroughDialog(DWORD processId, HWND main, const std::wstring& path,
+                             DWORD ms = 15000);
+
 // Saves the window as it is on the screen to a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::wstring& path);

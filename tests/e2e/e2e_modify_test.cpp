@@ -30,28 +30,6 @@ std::wstring ProductName(const std::wstring& path) {
     return value;
 }
 
-// Chooses a file through "文件": the platform's open-file dialog, filled in as a user would.
-bool ChooseFile(const RunningProgram& program, HWND main, const std::wstring& path) {
-    Click(main, IDC_BTN_FILE);
-    HWND dialog = WaitForDialog(program.ProcessId(), main, 10000);
-    if (!dialog) return false;
-    // The dialog fills itself in after it appears: wait for its file-name field.
-    HWND edit = nullptr;
-    for (int i = 0; i < 250 && !edit; ++i) {
-        HWND combo = ::GetDlgItem(dialog, 0x47C);
-        HWND inner = combo ? ::FindWindowExW(combo, nullptr, L"ComboBox", nullptr) : nullptr;
-        edit = inner ? ::FindWindowExW(inner, nullptr, L"Edit", nullptr) : nullptr;
-        if (!edit || !::IsWindowVisible(edit)) {
-            edit = nullptr;
-            ::Sleep(20);
-        }
-    }
-    if (!edit) return false;
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return WaitUntilGone(dialog, 10000);
-}
-
 TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     // A copy of a fixture with a version resource, beside the build's other outputs.
     const std::wstring folder = BuildPath("tests/e2e/work");
@@ -69,7 +47,7 @@ TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     HWND main = WaitForWindow(program.ProcessId(), L"#32770", L"Telvaro V1.0", 20000);
     ASSERT_NE(main, nullptr);
 
-    ASSERT_TRUE(ChooseFile(program, main, target));
+    ASSERT_TRUE(ChooseFileThroughDialog(program.ProcessId(), main, target));
     EXPECT_EQ(ItemText(main, IDC_EDIT_NAME), L"target.exe");
     EXPECT_EQ(ItemText(main, IDC_EDIT_PRODUCTNAME), L"\u793A\u4F8B\u4EA7\u54C1");  // 示例产品
     EXPECT_TRUE(ItemChecked(main, IDC_CHK_OPT_BASIC));

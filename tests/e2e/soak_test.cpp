@@ -14,7 +14,6 @@
 
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
-#include "tests/e2e/BriskDriver.h"
 
 namespace {
 
@@ -417,7 +416,7 @@ TEST(Soak, ChoosesAndModifiesTargetsWithoutGrowing) {
         Click(main, IDOK);  // 修改
 
         MessageBoxSeen seen;
-        ASSERT_TRUE(AnswerMessageBoxBriskly(program.ProcessId(), main, seen));
+        ASSERT_TRUE(AnswerMessageBox(program.ProcessId(), main, seen));
         ASSERT_EQ(seen.text, Utf16("文件修改完成!")) << "the only message of a modification";
         ASSERT_EQ(seen.caption, Utf16("提示"));
         choosing += fillIn - choose;
