@@ -58,24 +58,6 @@ struct Started {
     double milliseconds = 0;
 };
 
-struct FindByCaption {
-    DWORD processId;
-    const wchar_t* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<FindByCaption*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !::IsWindowVisible(window)) return TRUE;
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(window, caption, 64);
-    if (wcscmp(caption, search->caption) != 0) return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // Starts the program and waits until its dialog, with the given caption, is shown and answers a
 // message: the moment a user could work with it.
 Started Start(const std::wstring& program, const wchar_t* caption) {
@@ -88,20 +70,12 @@ Started Start(const std::wstring& program, const wchar_t* caption) {
                           &startup, &started.info)) {
         Fail("cannot start " + std::string(program.begin(), program.end()));
     }
-    const double deadline = begin + 30000;
-    while (!started.window) {
-        FindByCaption search{started.info.dwProcessId, caption, nullptr};
-        ::EnumWindows(&MatchCaption, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            DWORD_PTR result = 0;
-            if (::SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) {
-                started.window = search.found;
-                break;
-            }
-        }
-        if (Now() > deadline) Fail("no dialog appeared");
-        ::Sleep(1);
+    HWND window = WaitForWindow(started.info.dwProcessId, L"#32770", caption, 30000);
+    DWORD_PTR result = 0;
+    if (!window || !::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) {
+        Fail("no dialog appeared");
     }
+    started.window = window;
     started.milliseconds = Now() - begin;
     return started;
 }

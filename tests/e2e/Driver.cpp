@@ -34,6 +34,53 @@ std::wstring BuildPath(const std::string& relative) {
     return wide;
 }
 
+std::wstring Utf16(const char* utf8) {
+    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    std::wstring text(static_cast<size_t>(units > 0 ? units : 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), units);
+    text.resize(text.size() - 1);
+    return text;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::string bytes;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size{};
+    ::GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size())) {
+        bytes.clear();
+    }
+    ::CloseHandle(file);
+    return bytes;
+}
+
+std::wstring VersionString(const std::wstring& path, const wchar_t* key) {
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
+    std::vector<BYTE> block(size);
+    if (size == 0 || !::GetFileVersionInfoW(path.c_str(), handle, size, block.data())) {
+        return L"<missing>";
+    }
+    WORD* pair = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&pair), &length) ||
+        length < 4) {
+        return L"<missing>";
+    }
+    wchar_t name[96];
+    swprintf(name, 96, L"\\StringFileInfo\\%04x%04x\\%ls", pair[0], pair[1], key);
+    void* value = nullptr;
+    if (!::VerQueryValueW(block.data(), name, &value, &length) || !value) return L"<missing>";
+    return static_cast<const wchar_t*>(value);
+}
+
 RunningProgram::RunningProgram() {
     std::wstring command = L"\"" + BuildPath("Quorvane.exe") + L"\"";
     STARTUPINFOW startup{};

@@ -9,6 +9,13 @@
 
 // A path inside the build folder, as Wine names it (drive Z:).
 std::wstring BuildPath(const std::string& relative);
+// A text of the test's UTF-8 source as UTF-16.
+std::wstring Utf16(const char* utf8);
+// The whole file's bytes; empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
+// A string of the version resource's first translation, as the platform's own version calls
+// read it; "<missing>" when there is none.
+std::wstring VersionString(const std::wstring& path, const wchar_t* key);
 
 class RunningProgram {
   public:

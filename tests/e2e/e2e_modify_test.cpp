@@ -2,33 +2,10 @@
 // open-file dialog, edits, "修改" and its message boxes, then the about box and "退出".
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
 
 namespace {
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-std::wstring ProductName(const std::wstring& path) {
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), nullptr);
-    std::vector<BYTE> block(size);
-    if (!size || !::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return L"";
-    wchar_t* value = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\StringFileInfo\\080404b0\\ProductName",
-                          reinterpret_cast<void**>(&value), &length)) {
-        return L"";
-    }
-    return value;
-}
 
 TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     // A copy of a fixture with a version resource, beside the build's other outputs.
@@ -40,7 +17,7 @@ TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     ::DeleteFileW(backup.c_str());
     ASSERT_TRUE(
         ::CopyFileW(BuildPath("tests/fixtures/ver_chinese.exe").c_str(), target.c_str(), FALSE));
-    const std::string original = ReadAll(target);
+    const std::string original = ReadWholeFile(target);
 
     RunningProgram program;
     ASSERT_TRUE(program.Started());
@@ -67,7 +44,7 @@ TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     EXPECT_EQ(seen.text, L"\u6587\u4EF6\u4FEE\u6539\u5B8C\u6210!");  // 文件修改完成!
     EXPECT_EQ(WaitForDialog(program.ProcessId(), main, 300), nullptr) << "one message only";
 
-    EXPECT_EQ(ProductName(target), L"E2E");
+    EXPECT_EQ(VersionString(target, L"ProductName"), L"E2E");
     EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     ASSERT_TRUE(::GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &data));
@@ -81,7 +58,7 @@ TEST(Program, ModifiesAChosenFileAndShowsTheAboutBox) {
     EXPECT_EQ(written.wHour, 8);
     EXPECT_EQ(written.wMinute, 9);
     EXPECT_EQ(written.wSecond, 10);
-    EXPECT_EQ(ReadAll(backup), original);
+    EXPECT_EQ(ReadWholeFile(backup), original);
     // The dialog goes on showing the target as loaded.
     EXPECT_EQ(ItemText(main, IDC_EDIT_PRODUCTNAME), L"E2E");
     EXPECT_EQ(ItemText(main, IDC_EDIT_NAME), L"target.exe");

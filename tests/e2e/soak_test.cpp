@@ -34,44 +34,8 @@ constexpr uint64_t kObjectMargin = 16;
 constexpr uint64_t kWindowMargin = 4;
 constexpr uint64_t kPrivateMargin = 512 * 1024;
 
-const wchar_t* const kTableName = L"080404b0";  // the fixture's table: Chinese (PRC), Unicode
-
 bool RunsUnderWine() {
     return ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-}
-
-std::wstring Utf16(const char* utf8) {
-    const int units = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-    std::wstring text(static_cast<size_t>(units), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text.data(), units);
-    text.resize(static_cast<size_t>(units) - 1);
-    return text;
-}
-
-std::wstring WindowsPath(const std::string& unixPath) {
-    std::wstring path = L"Z:" + std::wstring(unixPath.begin(), unixPath.end());
-    for (wchar_t& c : path) {
-        if (c == L'/') c = L'\\';
-    }
-    return path;
-}
-
-std::vector<char> ReadAll(const std::wstring& path) {
-    std::vector<char> bytes;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size{};
-    ::GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size())) {
-        bytes.clear();
-    }
-    ::CloseHandle(file);
-    return bytes;
 }
 
 // What one cycle writes to its target.
@@ -134,26 +98,6 @@ FILETIME StoredTime(const SYSTEMTIME& local) {
 
 bool SameTime(const FILETIME& a, const FILETIME& b) {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
-}
-
-std::wstring VersionString(const std::vector<BYTE>& block, const wchar_t* name) {
-    const std::wstring query = std::wstring(L"\\StringFileInfo\\") + kTableName + L"\\" + name;
-    void* value = nullptr;
-    UINT length = 0;
-    if (!::VerQueryValueW(block.data(), query.c_str(), &value, &length) || !value) {
-        return L"<missing>";
-    }
-    return static_cast<const wchar_t*>(value);
-}
-
-std::vector<BYTE> VersionBlock(const std::wstring& path) {
-    DWORD handle = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &handle);
-    std::vector<BYTE> block(size);
-    if (size == 0 || !::GetFileVersionInfoW(path.c_str(), handle, size, block.data())) {
-        block.clear();
-    }
-    return block;
 }
 
 // The figures that a leak would raise, each with the call that gave it.
@@ -366,8 +310,8 @@ class SoakFolder {
 
 TEST(Soak, ChoosesAndModifiesTargetsWithoutGrowing) {
     const DWORD started = ::GetTickCount();
-    const std::wstring fixture = WindowsPath(FIXTURE_DIR "/ver_chinese.exe");
-    const std::vector<char> original = ReadAll(fixture);
+    const std::wstring fixture = BuildPath("tests/fixtures/ver_chinese.exe");
+    const std::string original = ReadWholeFile(fixture);
     ASSERT_FALSE(original.empty()) << "the fixture ver_chinese.exe";
 
     // Named without ".exe": the file dialog then shows a plain icon instead of reading each
@@ -481,16 +425,14 @@ TEST(Soak, ChoosesAndModifiesTargetsWithoutGrowing) {
         EXPECT_EQ((attributes & FILE_ATTRIBUTE_HIDDEN) != 0, edit.hidden) << "hidden";
         EXPECT_EQ(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM), 0u);
 
-        const std::vector<BYTE> block = VersionBlock(target);
-        ASSERT_FALSE(block.empty()) << "version information";
-        EXPECT_EQ(VersionString(block, L"ProductVersion"), edit.productVersion);
-        EXPECT_EQ(VersionString(block, L"FileDescription"), edit.fileDescription);
-        EXPECT_EQ(VersionString(block, L"CompanyName"), Utf16("示例公司")) << "an unedited string";
+        EXPECT_EQ(VersionString(target, L"ProductVersion"), edit.productVersion);
+        EXPECT_EQ(VersionString(target, L"FileDescription"), edit.fileDescription);
+        EXPECT_EQ(VersionString(target, L"CompanyName"), Utf16("示例公司")) << "an unedited string";
         // Stored in place: the file keeps its size.
-        EXPECT_EQ(ReadAll(target).size(), original.size());
+        EXPECT_EQ(ReadWholeFile(target).size(), original.size());
 
         // The first cycle's backup, never overwritten later: the fixture as it was.
-        EXPECT_TRUE(ReadAll(target + L"_bak") == original) << "backup";
+        EXPECT_TRUE(ReadWholeFile(target + L"_bak") == original) << "backup";
     }
 }
 

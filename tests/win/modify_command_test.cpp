@@ -55,20 +55,28 @@ void Options(const MainDialog& dialog, std::initializer_list<int> ticked) {
     }
 }
 
-// The file's last-write time as local date and time.
-SYSTEMTIME LocalLastWrite(const std::string& path) {
+// The file's last-write time as a local time text.
+std::wstring LocalLastWrite(const std::string& path) {
     const FILETIME written = LastWrite(path);
     FILETIME local;
     SYSTEMTIME time{};
     ::FileTimeToLocalFileTime(&written, &local);
     ::FileTimeToSystemTime(&local, &time);
-    return time;
+    wchar_t text[32];
+    swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay,
+             time.wHour, time.wMinute, time.wSecond);
+    return text;
 }
 
-TEST(ModifyCommand, WithoutALoadedTargetOnlyAsksForAPath) {
+// Every test works on a target in a scratch folder, through the real dialog.
+class ModifyCommand : public testing::Test {
+  protected:
     FakeUiServices ui;
     ScratchFolder scratch;
     MainDialog dialog;
+};
+
+TEST_F(ModifyCommand, WithoutALoadedTargetOnlyAsksForAPath) {
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kNoPath});
     EXPECT_EQ(ui.messages[0].caption, Utf8ToWide("提示"));
@@ -94,11 +102,8 @@ TEST(ModifyCommand, WithoutALoadedTargetOnlyAsksForAPath) {
     EXPECT_FALSE(Exists(std::string(own) + "_bak"));
 }
 
-TEST(ModifyCommand, NoOptionTickedOnlyReportsCompletion) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, NoOptionTickedOnlyReportsCompletion) {
     const std::string path = scratch.WriteFile("same.txt", "unchanged");
-    MainDialog dialog;
     dialog.Load(path);
     const FILETIME before = LastWrite(path);
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -114,11 +119,8 @@ TEST(ModifyCommand, NoOptionTickedOnlyReportsCompletion) {
     EXPECT_EQ(dialog->GetEndResult(), 0) << "the dialog stays open";
 }
 
-TEST(ModifyCommand, BackupIsMadeOnceAndNeverOverwritten) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, BackupIsMadeOnceAndNeverOverwritten) {
     const std::string path = scratch.WriteFile("kept.txt", "first contents");
-    MainDialog dialog;
     dialog.Load(path);
     dialog->OnOK();  // "备份" and "基本" are ticked by the load
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
@@ -131,22 +133,16 @@ TEST(ModifyCommand, BackupIsMadeOnceAndNeverOverwritten) {
     EXPECT_EQ(ReadWholeFile(path + "_bak"), "first contents");
 }
 
-TEST(ModifyCommand, FolderIsNeverCopied) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, FolderIsNeverCopied) {
     const std::string folder = scratch.MakeFolder("folder");
-    MainDialog dialog;
     dialog.Load(folder);
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_FALSE(Exists(folder + "_bak"));
 }
 
-TEST(ModifyCommand, FailedBackupStopsBeforeAnythingChanges) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, FailedBackupStopsBeforeAnythingChanges) {
     const std::string path = scratch.WriteFile("busy.txt", "contents");
-    MainDialog dialog;
     dialog.Load(path);
     dialog.Check(IDC_CHK_HIDDEN, true);
     dialog.Check(IDC_CHK_OPT_TIME, true);
@@ -165,11 +161,8 @@ TEST(ModifyCommand, FailedBackupStopsBeforeAnythingChanges) {
     EXPECT_EQ(Ticks(LastWrite(path)), Ticks(before));
 }
 
-TEST(ModifyCommand, AttributesComeBeforeTimes) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, AttributesComeBeforeTimes) {
     const std::string path = scratch.WriteFile("order.txt");
-    MainDialog dialog;
     dialog.Load(path);
     Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME});
     dialog.Check(IDC_CHK_READONLY, true);
@@ -192,16 +185,11 @@ TEST(ModifyCommand, AttributesComeBeforeTimes) {
     again->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_EQ(::GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
-    const SYSTEMTIME local = LocalLastWrite(path);
-    EXPECT_EQ(local.wYear, 2002);
-    EXPECT_EQ(local.wSecond, 6);
+    EXPECT_EQ(LocalLastWrite(path), L"2002-02-03 04:05:06");
 }
 
-TEST(ModifyCommand, RejectedTimeStillLetsTheVersionStepRun) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, RejectedTimeStillLetsTheVersionStepRun) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
-    MainDialog dialog;
     dialog.Load(path);
     Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME, IDC_CHK_OPT_VERSION});
     dialog.SetText(IDC_EDIT_NEW_CREATED, L"2001-13-01 00:00:00");
@@ -213,11 +201,8 @@ TEST(ModifyCommand, RejectedTimeStillLetsTheVersionStepRun) {
     EXPECT_EQ(ProductName(path), Utf8ToWide("新产品"));
 }
 
-TEST(ModifyCommand, TimesHoldAfterTheVersionStore) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, TimesHoldAfterTheVersionStore) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
-    MainDialog dialog;
     dialog.Load(path);
     Options(dialog, {IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME, IDC_CHK_OPT_VERSION});
     dialog.SetText(IDC_EDIT_NEW_MODIFIED, L"2003-04-05 06:07:08");
@@ -225,20 +210,11 @@ TEST(ModifyCommand, TimesHoldAfterTheVersionStore) {
     dialog->OnOK();
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
     EXPECT_EQ(ProductName(path), L"Name");
-    const SYSTEMTIME local = LocalLastWrite(path);
-    EXPECT_EQ(local.wYear, 2003);
-    EXPECT_EQ(local.wMonth, 4);
-    EXPECT_EQ(local.wDay, 5);
-    EXPECT_EQ(local.wHour, 6);
-    EXPECT_EQ(local.wMinute, 7);
-    EXPECT_EQ(local.wSecond, 8);
+    EXPECT_EQ(LocalLastWrite(path), L"2003-04-05 06:07:08");
 }
 
-TEST(ModifyCommand, ForceBoxStopsTheVersionWrite) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, ForceBoxStopsTheVersionWrite) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
-    MainDialog dialog;
     dialog.Load(path);
     Options(dialog, {});
     dialog.Check(IDC_CHK_OPT_VERSION, true);
@@ -249,11 +225,8 @@ TEST(ModifyCommand, ForceBoxStopsTheVersionWrite) {
     EXPECT_EQ(ProductName(path), Utf8ToWide("示例产品"));
 }
 
-TEST(ModifyCommand, VersionBoxWithoutVersionInformationIsLeftOut) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, VersionBoxWithoutVersionInformationIsLeftOut) {
     const std::string path = scratch.CopyFixture("ver_none.exe");
-    MainDialog dialog;
     dialog.Load(path);
     Options(dialog, {});
     dialog.Check(IDC_CHK_OPT_VERSION, true);
@@ -261,11 +234,8 @@ TEST(ModifyCommand, VersionBoxWithoutVersionInformationIsLeftOut) {
     EXPECT_EQ(ui.Texts(), std::vector<std::wstring>{kDone});
 }
 
-TEST(ModifyCommand, EnterInAVersionFieldRunsTheWholeCommand) {
-    FakeUiServices ui;
-    ScratchFolder scratch;
+TEST_F(ModifyCommand, EnterInAVersionFieldRunsTheWholeCommand) {
     const std::string path = scratch.CopyFixture("ver_chinese.exe");
-    MainDialog dialog;
     dialog.Load(path);
     dialog.Check(IDC_CHK_OPT_VERSION, true);
     dialog.SetText(IDC_EDIT_PRODUCTNAME, L"Ent");
