@@ -6,8 +6,6 @@
 CAttribToolApp theApp;
 
 BOOL CAttribToolApp::InitInstance() {
-    AfxEnableControlContainer();
-    Enable3dControls();
     CAttribToolDlg dialog;
     m_pMainWnd = &dialog;
     dialog.DoModal();

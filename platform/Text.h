@@ -1,12 +1,18 @@
-// Conversions at the window system's edge. The program's own texts are UTF-8 in the source;
-// values of the target (paths, names, version strings) are narrow ANSI text.
+// Conversions between the encodings the program meets, all in this one place: UTF-16 for paths
+// and the program's own texts, bytes of the process's ANSI code page where a rule counts them
+// (the version strings and the time texts).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
-std::wstring Utf8ToWide(const char* text);
-std::string WideToUtf8(const std::wstring& text);
-std::wstring AnsiToWide(const std::string& text);
-// Characters that the ANSI code page lacks become '?', never a look-alike, so that a path
-// that narrow file calls cannot take never names a different, existing file.
-std::string WideToAnsi(const std::wstring& text);
+std::wstring AnsiToWide(std::string_view text);
+// A character that the ANSI code page lacks becomes its default character, never a look-alike.
+std::string WideToAnsi(std::wstring_view text);
+
+// The same UTF-16 units under the platform's type and under the portable one.
+std::wstring ToWide(std::u16string_view text);
+std::u16string ToUtf16(std::wstring_view text);
+
+std::wstring DecimalText(uint64_t value);

@@ -2,25 +2,43 @@
 
 #include <shellapi.h>
 
-int UiServices::ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
-                            UINT type) {
-    return MessageBoxW(owner, text.c_str(), caption.c_str(), type);
+#include "platform/SystemDll.h"
+
+int UiServices::ShowMessage(HWND owner, const CString& text, const CString& caption, UINT type) {
+    return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
 }
 
-BOOL UiServices::ChooseOpenFile(OPENFILENAMEW& request) {
-    return GetOpenFileNameW(&request);
+bool UiServices::ChooseOpenFile(OPENFILENAMEW& request) {
+    const auto choose =
+        SystemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    return choose && choose(&request);
 }
 
-PIDLIST_ABSOLUTE UiServices::BrowseForFolder(BROWSEINFOW& request) {
-    return SHBrowseForFolderW(&request);
+CString UiServices::BrowseForFolder(BROWSEINFOW& request) {
+    const auto browse =
+        SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    const auto pathOf =
+        SystemFunction<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    const auto release = SystemFunction<decltype(&ILFree)>(L"shell32.dll", "ILFree");
+    if (!browse || !pathOf || !release) return CString();
+    PIDLIST_ABSOLUTE item = browse(&request);
+    if (!item) return CString();
+    // A display name is no path: an item outside the file system names nothing.
+    wchar_t path[MAX_PATH] = {};
+    const bool hasPath = pathOf(item, path);
+    release(item);
+    return hasPath ? CString(path) : CString();
 }
 
-UINT UiServices::QueryDroppedFile(HDROP drop, UINT index, wchar_t* buffer, UINT capacity) {
-    return DragQueryFileW(drop, index, buffer, capacity);
-}
-
-void UiServices::FinishDrop(HDROP drop) {
-    ::DragFinish(drop);
+CString UiServices::TakeDroppedPath(HDROP drop) {
+    const auto query = SystemFunction<decltype(&DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    const auto finish = SystemFunction<decltype(&DragFinish)>(L"shell32.dll", "DragFinish");
+    if (!query || !finish) return CString();
+    // Asked for its length first: the whole path is taken, never a shortened one.
+    CString path(query(drop, 0, nullptr, 0), L'\0');
+    path.resize(query(drop, 0, path.data(), static_cast<UINT>(path.size() + 1)));
+    finish(drop);
+    return path;
 }
 
 namespace {

@@ -1,26 +1,25 @@
 // The windows that the platform shows on the program's behalf (message boxes, the file dialog,
-// the folder browser) and the drop query, reached through one seam. The program uses the
-// platform's own calls; in-process tests install their own services to capture what would be
-// shown and to answer the common dialogs.
+// the folder browser) and the drop query, reached through one seam. In-process tests install
+// their own services to capture what would be shown and to answer the common dialogs.
 #pragma once
 
 #include <windows.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <string>
+#include "platform/CString.h"
 
 class UiServices {
   public:
     virtual ~UiServices() = default;
 
-    virtual int ShowMessage(HWND owner, const std::wstring& text, const std::wstring& caption,
-                            UINT type);
-    virtual BOOL ChooseOpenFile(OPENFILENAMEW& request);
-    // The chosen folder's item list (the caller frees it with CoTaskMemFree), or null on cancel.
-    virtual PIDLIST_ABSOLUTE BrowseForFolder(BROWSEINFOW& request);
-    virtual UINT QueryDroppedFile(HDROP drop, UINT index, wchar_t* buffer, UINT capacity);
-    virtual void FinishDrop(HDROP drop);
+    virtual int ShowMessage(HWND owner, const CString& text, const CString& caption, UINT type);
+    // GetOpenFileNameW; false on cancel.
+    virtual bool ChooseOpenFile(OPENFILENAMEW& request);
+    // The chosen folder's path; empty on cancel, or when the chosen item is no file-system folder.
+    virtual CString BrowseForFolder(BROWSEINFOW& request);
+    // The whole path of the first dropped item; releases the drop.
+    virtual CString TakeDroppedPath(HDROP drop);
 };
 
 // The services in force: the platform's own unless a test has installed others.

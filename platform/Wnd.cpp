@@ -1,37 +1,25 @@
 #include "platform/Wnd.h"
 
-#include <vector>
-
-#include "platform/Text.h"
 #include "platform/UiServices.h"
 #include "platform/WinApp.h"
 
-void CWnd::SetWindowTextA(const char* text) {
-    ::SetWindowTextA(m_hWnd, text ? text : "");
+void CWnd::SetWindowTextW(const CString& text) {
+    ::SetWindowTextW(m_hWnd, text.c_str());
 }
 
-void CWnd::SetWindowTextW(const wchar_t* text) {
-    ::SetWindowTextW(m_hWnd, text ? text : L"");
-}
-
-int CWnd::GetWindowTextA(CString& text) const {
-    const int length = ::GetWindowTextLengthA(m_hWnd);
-    std::vector<char> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-    const int copied = ::GetWindowTextA(m_hWnd, buffer.data(), static_cast<int>(buffer.size()));
-    text = CString(std::string(buffer.data(), static_cast<size_t>(copied > 0 ? copied : 0)));
-    return text.GetLength();
+CString CWnd::GetWindowTextW() const {
+    CString text(::GetWindowTextLengthW(m_hWnd), L'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size() + 1));
+    text.resize(copied > 0 ? copied : 0);
+    return text;
 }
 
 BOOL CWnd::EnableWindow(BOOL enable) {
     return ::EnableWindow(m_hWnd, enable);
 }
 
-BOOL CWnd::IsWindowEnabled() const {
-    return ::IsWindowEnabled(m_hWnd);
-}
-
-LRESULT CWnd::SendMessageA(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+LRESULT CWnd::SendMessageW(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
 BOOL CWnd::IsIconic() const {
@@ -42,42 +30,29 @@ void CWnd::GetClientRect(RECT* rect) const {
     ::GetClientRect(m_hWnd, rect);
 }
 
-int CWnd::MessageBoxA(const char* text, const char* caption, UINT type) {
-    const std::wstring shownCaption = caption ? Utf8ToWide(caption) : AfxGetAppName();
-    return Ui().ShowMessage(m_hWnd, Utf8ToWide(text), shownCaption, type);
+int CWnd::MessageBoxW(const CString& text, const wchar_t* caption, UINT type) {
+    return Ui().ShowMessage(m_hWnd, text, caption ? caption : AfxGetAppName(), type);
 }
 
-LRESULT CWnd::Default() {
-    if (!m_superProc)
-        return ::DefWindowProcA(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
-    return ::CallWindowProcA(m_superProc, m_hWnd, m_current.message, m_current.wParam,
-                             m_current.lParam);
-}
-
-bool CWnd::OnBuiltInMessage(UINT, WPARAM, LPARAM, LRESULT&) {
-    return false;
-}
-
-LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
-    const CurrentMessage outer = m_current;
-    m_current = {message, wParam, lParam};
-    LRESULT result = 0;
-    bool handled = false;
-
+bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     const MessageMap map = GetMessageMap();
-    for (size_t i = 0; i < map.count && !handled; ++i) {
+    for (size_t i = 0; i < map.count; ++i) {
         const MessageMapEntry& entry = map.entries[i];
         if (entry.message != message) continue;
         if (message == WM_COMMAND &&
             (entry.controlId != LOWORD(wParam) || entry.notifyCode != HIWORD(wParam))) {
             continue;
         }
-        result = entry.invoke(*this, wParam, lParam);
-        handled = true;
+        return entry.invoke(*this, wParam, lParam, result);
     }
-    if (!handled) handled = OnBuiltInMessage(message, wParam, lParam, result);
-    if (!handled) result = Default();
+    return false;
+}
 
-    m_current = outer;
-    return result;
+void PumpPaintMessages() {
+    // Bounded: a window whose painting leaves it invalid would come back for ever.
+    MSG message;
+    for (int i = 0; i < 64 && ::PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE);
+         ++i) {
+        ::DispatchMessageW(&message);
+    }
 }

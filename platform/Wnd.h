@@ -1,5 +1,5 @@
 // A non-owning view of a window, with the calls through which the dialogs read and set their
-// controls and report to the user.
+// controls and report to the user, and the message maps that route messages to handlers.
 #pragma once
 
 #include <windows.h>
@@ -17,7 +17,8 @@ struct MessageMapEntry {
     UINT message;
     UINT notifyCode;
     UINT controlId;
-    LRESULT (*invoke)(CWnd& window, WPARAM wParam, LPARAM lParam);
+    // Runs the handler; false when it leaves the message to default processing.
+    bool (*invoke)(CWnd& window, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 };
 
 struct MessageMap {
@@ -34,43 +35,26 @@ class CWnd {
 
     HWND m_hWnd = nullptr;
 
-    // Narrow text in the ANSI code page: the values of the target shown in the controls.
-    void SetWindowTextA(const char* text);
-    // The program's own texts, which the ANSI code page may lack.
-    void SetWindowTextW(const wchar_t* text);
-    int GetWindowTextA(CString& text) const;
+    void SetWindowTextW(const CString& text);
+    CString GetWindowTextW() const;
     BOOL EnableWindow(BOOL enable = TRUE);
-    BOOL IsWindowEnabled() const;
-    LRESULT SendMessageA(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    LRESULT SendMessageW(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL IsIconic() const;
     void GetClientRect(RECT* rect) const;
-    // A modal box owned by this window. Text and caption are the program's own texts (UTF-8);
-    // no caption shows the application's name.
-    int MessageBoxA(const char* text, const char* caption = nullptr, UINT type = MB_OK);
-
-    // Default processing of the message being handled.
-    LRESULT Default();
+    // A modal box owned by this window; without a caption it bears the application's name.
+    int MessageBoxW(const CString& text, const wchar_t* caption = nullptr, UINT type = MB_OK);
 
   protected:
-    // Handlers that this window class adds; consulted before the built-in routing.
     virtual MessageMap GetMessageMap() const { return {nullptr, 0}; }
-    // Routes one message: the message map first, then the window's own procedure.
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    // The built-in routing for messages that the map does not name.
-    virtual bool OnBuiltInMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-    WNDPROC m_superProc = nullptr;
-
-  private:
-    struct CurrentMessage {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    };
-    CurrentMessage m_current{};
+    // Runs the map's handler for the message; false when there is none or it declines.
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 };
 
-// Message map rows bound to member handlers of the window class T.
+// Lets the thread's windows paint while a long operation runs on it; takes no other input.
+void PumpPaintMessages();
+
+// Message map rows bound to member handlers. A handler that returns bool says whether it handled
+// the message; any other handler always does.
 namespace message_map {
 
 template <class M>
@@ -81,35 +65,39 @@ struct MemberOf<F C::*> {
 };
 
 template <class T>
-LRESULT Call(T& t, void (T::*handler)(), WPARAM, LPARAM) {
+bool Call(T& t, void (T::*handler)(), WPARAM, LPARAM, INT_PTR&) {
     (t.*handler)();
-    return 0;
+    return true;
 }
 template <class T>
-LRESULT Call(T& t, void (T::*handler)(UINT, LPARAM), WPARAM wParam, LPARAM lParam) {
-    (t.*handler)(static_cast<UINT>(wParam), lParam);
-    return 0;
+bool Call(T& t, bool (T::*handler)(), WPARAM, LPARAM, INT_PTR&) {
+    return (t.*handler)();
 }
 template <class T>
-LRESULT Call(T& t, void (T::*handler)(HDROP), WPARAM wParam, LPARAM) {
+bool Call(T& t, bool (T::*handler)(UINT, LPARAM), WPARAM wParam, LPARAM lParam, INT_PTR&) {
+    return (t.*handler)(static_cast<UINT>(wParam), lParam);
+}
+template <class T>
+bool Call(T& t, void (T::*handler)(HDROP), WPARAM wParam, LPARAM, INT_PTR&) {
     (t.*handler)(reinterpret_cast<HDROP>(wParam));
-    return 0;
+    return true;
 }
 template <class T>
-LRESULT Call(T& t, HCURSOR (T::*handler)(), WPARAM, LPARAM) {
-    return reinterpret_cast<LRESULT>((t.*handler)());
+bool Call(T& t, HCURSOR (T::*handler)(), WPARAM, LPARAM, INT_PTR& result) {
+    result = reinterpret_cast<INT_PTR>((t.*handler)());
+    return true;
 }
 template <class T>
-LRESULT Call(T& t, void (T::*handler)(UINT, CPoint), WPARAM wParam, LPARAM lParam) {
+bool Call(T& t, void (T::*handler)(UINT, CPoint), WPARAM wParam, LPARAM lParam, INT_PTR&) {
     (t.*handler)(static_cast<UINT>(wParam),
                  CPoint(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))));
-    return 0;
+    return true;
 }
 
 template <auto Handler>
-LRESULT Invoke(CWnd& window, WPARAM wParam, LPARAM lParam) {
+bool Invoke(CWnd& window, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     using T = typename MemberOf<decltype(Handler)>::type;
-    return Call(static_cast<T&>(window), Handler, wParam, lParam);
+    return Call(static_cast<T&>(window), Handler, wParam, lParam, result);
 }
 
 }  // namespace message_map

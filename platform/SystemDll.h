@@ -1,0 +1,20 @@
+// System DLLs that the program needs only now and then (the file dialog, the folder browser,
+// drops), loaded from the system folder when first used. Loading them at start-up would slow it,
+// and a DLL of the same name beside the program must never be the one that runs.
+#pragma once
+
+#include <windows.h>
+
+// Makes the system folder the only place where DLLs are searched for, this process's later loads
+// and the system DLLs' own ones alike. Runs first thing at start-up.
+void RestrictDllSearchToSystemFolder();
+
+// The function `name` of the system DLL `dll`; null, after telling the user, when it cannot be
+// loaded.
+FARPROC SystemProc(const wchar_t* dll, const char* name);
+
+template <class Function>
+Function SystemFunction(const wchar_t* dll, const char* name) {
+    // Through a plain function pointer: a direct cast between function types draws a warning.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(SystemProc(dll, name)));
+}
