@@ -1,0 +1,50 @@
+// A version resource as its file holds it, and where the strings of its first translation lie.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "version/VersionStringKey.h"
+
+// The VS_VERSIONINFO block of one load or one store, byte for byte as the file holds it. Bytes
+// that a resource carries after its block are not part of it and are never written.
+using VersionBuffer = std::vector<uint8_t>;
+
+// Where one string's UTF-16 text lies in the block.
+struct VersionValue {
+    uint32_t offset;  // the text's first byte
+    uint32_t units;   // N, the units before its terminator
+    uint32_t room;    // units that a text and its terminator may take: N + 1, or N when the
+                      // entry ends before a terminator
+};
+
+struct VersionTranslation {
+    uint16_t language;
+    uint16_t codePage;
+    bool operator==(const VersionTranslation& other) const {
+        return language == other.language && codePage == other.codePage;
+    }
+};
+
+struct VersionTable {
+    // The first pair of the Translation value; none when the value is missing or too short to
+    // hold a pair.
+    std::optional<VersionTranslation> translation;
+    // The keys of kVersionStringKeys that that pair's string table holds, in the same order.
+    std::array<std::optional<VersionValue>, kVersionStringKeyCount> values;
+};
+
+// The length word at the start of a block: the size of the block proper.
+uint16_t VersionBlockLength(const uint8_t* bytes, size_t size);
+
+// Reads a block of `size` bytes. Nothing unless it is one whole, consistent tree: the root
+// "VS_VERSION_INFO" fits the bytes, every entry lies inside its parent, every key is terminated
+// and every value lies inside its entry.
+std::optional<VersionTable> ReadVersionTable(const uint8_t* block, size_t size);
+
+// The text of a value, without its terminator.
+std::u16string StoredText(const VersionBuffer& block, const VersionValue& value);

@@ -1,0 +1,221 @@
+#include "version/VersionFile.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/ScopedHandle.h"
+#include "platform/Text.h"
+#include "version/PeChecksum.h"
+#include "version/PeImage.h"
+#include "version/RewriteVersionString.h"
+
+namespace {
+
+constexpr DWORD kChunk = 1u << 20;
+
+OVERLAPPED At(uint64_t offset) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+bool ReadAt(HANDLE file, uint64_t offset, void* into, size_t size) {
+    auto* bytes = static_cast<uint8_t*>(into);
+    while (size > 0) {
+        OVERLAPPED at = At(offset);
+        DWORD read = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kChunk));
+        if (!::ReadFile(file, bytes, chunk, &read, &at)) return false;
+        if (read == 0) {
+            ::SetLastError(ERROR_HANDLE_EOF);
+            return false;
+        }
+        bytes += read;
+        offset += read;
+        size -= read;
+    }
+    return true;
+}
+
+// ERROR_SUCCESS, or the code of the call that failed.
+DWORD WriteAt(HANDLE file, uint64_t offset, const uint8_t* bytes, size_t size) {
+    while (size > 0) {
+        OVERLAPPED at = At(offset);
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(size, kChunk));
+        if (!::WriteFile(file, bytes, chunk, &written, &at)) return ::GetLastError();
+        if (written == 0) return ERROR_WRITE_FAULT;
+        bytes += written;
+        offset += written;
+        size -= written;
+    }
+    return ERROR_SUCCESS;
+}
+
+// The version resource that the system shows for the open file, read and checked.
+struct VersionResource {
+    uint64_t fileSize;
+    uint64_t checksumOffset;
+    uint64_t offset;  // where the block starts in the file
+    VersionBuffer block;
+    VersionTable table;
+};
+
+// The resource loader looks for the neutral language first, then the user's, then the system's,
+// then English (US).
+std::vector<uint16_t> PreferredLanguages() {
+    return {0, ::GetUserDefaultUILanguage(), ::GetSystemDefaultUILanguage(), 0x0409};
+}
+
+// Nothing when the file's bytes cannot be read (`error` says why) or hold no consistent version
+// resource (`error` is ERROR_INVALID_DATA).
+std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
+    error = ERROR_INVALID_DATA;
+    LARGE_INTEGER size;
+    if (!::GetFileSizeEx(file, &size)) {
+        error = ::GetLastError();
+        return std::nullopt;
+    }
+    const PeFileReader read = [file, &error](uint64_t offset, void* into, size_t count) {
+        if (ReadAt(file, offset, into, count)) return true;
+        error = ::GetLastError();
+        return false;
+    };
+    const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+    const std::optional<PeImage> image = ReadPeImage(read, fileSize);
+    const PeVersionEntry* entry =
+        image ? ChooseVersionEntry(image->versions, PreferredLanguages()) : nullptr;
+    if (!entry || !entry->offset) return std::nullopt;
+    // The block is no longer than its 16-bit length word, while the resource may carry more.
+    VersionBuffer block(std::min<uint32_t>(entry->size, 0xFFFF));
+    if (!read(*entry->offset, block.data(), block.size())) return std::nullopt;
+    const std::optional<VersionTable> table = ReadVersionTable(block.data(), block.size());
+    if (!table) return std::nullopt;
+    block.resize(VersionBlockLength(block.data(), block.size()));
+    return VersionResource{fileSize, image->checksumOffset, *entry->offset, std::move(block),
+                           *table};
+}
+
+std::string AnsiForm(const VersionBuffer& block, const VersionValue& value) {
+    return WideToAnsi(ToWide(StoredText(block, value)));
+}
+
+uint32_t LittleEndian32(const uint8_t* bytes) {
+    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
+           uint32_t{bytes[3]} << 24;
+}
+
+// The word sum of the whole file, read in chunks.
+bool SumFile(HANDLE file, uint64_t size, PeWordSum& sum) {
+    std::vector<uint8_t> chunk(kChunk);
+    for (uint64_t offset = 0; offset < size; offset += chunk.size()) {
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - offset));
+        if (!ReadAt(file, offset, chunk.data(), count)) return false;
+        sum.Add(offset, chunk.data(), count);
+    }
+    return true;
+}
+
+}  // namespace
+
+LoadedVersion ReadVersionStrings(const CString& path) {
+    LoadedVersion loaded;
+    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD error;
+    const std::optional<VersionResource> resource =
+        file.valid() ? ReadVersionResource(file.get(), error) : std::nullopt;
+    if (!resource) return loaded;
+    if (!resource->table.translation) {
+        loaded.state = LoadedVersion::State::NoTranslation;
+        return loaded;
+    }
+    loaded.state = LoadedVersion::State::Loaded;
+    loaded.translation = *resource->table.translation;
+    for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
+        if (const std::optional<VersionValue>& value = resource->table.values[i]) {
+            loaded.texts[i] = AnsiForm(resource->block, *value);
+        }
+    }
+    return loaded;
+}
+
+CString LanguageName(uint16_t language) {
+    wchar_t name[256] = {};
+    ::VerLanguageNameW(language, name, 256);
+    return name;
+}
+
+VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
+                                       const std::vector<VersionEdit>& edits) {
+    using Outcome = VersionStoreResult::Outcome;
+    const auto failed = [](DWORD error) { return VersionStoreResult{Outcome::Failed, 0, error}; };
+    // Others may read meanwhile, nobody else may write: what is compared is what is overwritten.
+    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return failed(::GetLastError());
+    DWORD error;
+    const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error);
+    if (!resource) return failed(error);
+    if (!(resource->table.translation == loaded.translation)) return failed(ERROR_INVALID_DATA);
+
+    const VersionBuffer& block = resource->block;
+    std::vector<std::pair<VersionValue, std::u16string>> rewrites;
+    for (const VersionEdit& edit : edits) {
+        const std::optional<VersionValue>& value = resource->table.values[edit.key];
+        if (!value) return failed(ERROR_INVALID_DATA);
+        std::u16string text = ToUtf16(AnsiToWide(edit.text));
+        switch (CheckVersionRewrite(block, *value, text)) {
+            case RewriteResult::Written:
+                break;
+            case RewriteResult::TooLong:
+                return {Outcome::TooLong, edit.key, 0};
+            case RewriteResult::Invalid:
+                return failed(ERROR_INVALID_DATA);
+        }
+        rewrites.emplace_back(*value, std::move(text));
+    }
+    VersionBuffer rewritten = block;
+    for (const auto& [value, text] : rewrites) {
+        RewriteVersionString(rewritten, value, static_cast<uint32_t>(AnsiForm(block, value).size()),
+                             text);
+    }
+
+    // Only the span that changed is written.
+    const size_t first =
+        std::mismatch(block.begin(), block.end(), rewritten.begin()).first - block.begin();
+    if (first == block.size()) return {Outcome::Stored, 0, 0};
+    size_t end = block.size();
+    while (block[end - 1] == rewritten[end - 1]) --end;
+    const uint64_t at = resource->offset + first;
+
+    // A checksum that was valid is kept valid; a zero or wrong one is left as it is.
+    uint8_t field[4];
+    if (!ReadAt(file.get(), resource->checksumOffset, field, 4)) return failed(::GetLastError());
+    const uint32_t checksum = LittleEndian32(field);
+    std::optional<uint32_t> newChecksum;
+    if (checksum != 0) {
+        PeWordSum sum(resource->checksumOffset);
+        if (!SumFile(file.get(), resource->fileSize, sum)) return failed(::GetLastError());
+        if (sum.ChecksumWith(checksum, resource->fileSize) == checksum) {
+            sum.Replace(at, block.data() + first, rewritten.data() + first, end - first);
+            newChecksum = sum.Checksum(resource->fileSize);
+        }
+    }
+
+    if (const DWORD written = WriteAt(file.get(), at, rewritten.data() + first, end - first)) {
+        return failed(written);
+    }
+    if (newChecksum && *newChecksum != checksum) {
+        const uint8_t bytes[4] = {
+            static_cast<uint8_t>(*newChecksum), static_cast<uint8_t>(*newChecksum >> 8),
+            static_cast<uint8_t>(*newChecksum >> 16), static_cast<uint8_t>(*newChecksum >> 24)};
+        if (const DWORD written = WriteAt(file.get(), resource->checksumOffset, bytes, 4)) {
+            return failed(written);
+        }
+    }
+    return {Outcome::Stored, 0, 0};
+}

@@ -1,0 +1,54 @@
+// The version strings of a file: read for the dialog, and stored back into the file in place.
+// Both read the file's own bytes through our bounds-checked readers; no version resource that
+// fails their checks reaches a platform call.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/CString.h"
+#include "version/VersionBlock.h"
+
+struct LoadedVersion {
+    enum class State {
+        None,           // no version information that can be read: the file, its image or its
+                        // version resource is missing, unreadable or inconsistent
+        NoTranslation,  // a version resource without a usable Translation value
+        Loaded,
+    };
+    State state = State::None;
+    VersionTranslation translation{};
+    // Each present key's text in the process's ANSI code page, in the order of
+    // kVersionStringKeys: what the dialog shows, and what an edit is compared with.
+    std::array<std::optional<std::string>, kVersionStringKeyCount> texts;
+};
+
+LoadedVersion ReadVersionStrings(const CString& path);
+
+// The system's display name of a language; empty when it has none.
+CString LanguageName(uint16_t language);
+
+// A field whose text differs from what was loaded for it: the text, in the ANSI code page.
+struct VersionEdit {
+    size_t key;
+    std::string text;
+};
+
+struct VersionStoreResult {
+    enum class Outcome { Stored, TooLong, Failed };
+    Outcome outcome;
+    size_t key;   // TooLong: the field whose text does not fit
+    DWORD error;  // Failed: the code of the call that failed, or ERROR_INVALID_DATA when the
+                  // file's version resource is no longer the one that was loaded
+};
+
+// Rewrites the edited strings in place inside the version resource that the file holds now,
+// every text checked against its room before any is written; the other strings stay as the file
+// holds them. Only the bytes that change are written, and a checksum that was valid is kept valid.
+VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
+                                       const std::vector<VersionEdit>& edits);
