@@ -1,10 +1,10 @@
 #include "target/AttributeBits.h"
 
-uint32_t AttributeWordToWrite(uint32_t loadedWord, const ChangeableAttributes& boxes) {
+uint32_t AttributeWordToWrite(uint32_t loadedWord, uint32_t ticked) {
     AttributeBits bits(loadedWord);
-    bits.set(0, boxes.readOnly);
-    bits.set(1, boxes.hidden);
-    bits.set(2, boxes.system);
-    bits.set(5, boxes.archive);
+    const AttributeBits boxes(ticked);
+    for (size_t bit : kShownAttributeBits) {
+        if (IsChangeableAttributeBit(bit)) bits.set(bit, boxes.test(bit));
+    }
     return static_cast<uint32_t>(bits.to_ulong());
 }

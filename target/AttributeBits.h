@@ -9,18 +9,17 @@
 
 using AttributeBits = std::bitset<32>;
 
-// Bits shown by the eight boxes, in the order the load ticks them: read-only, hidden, system,
-// directory, archive, "encrypted" (0x40, not the platform's 0x4000), normal, temporary.
+// The bits that the eight boxes show, in the order in which a load ticks them: read-only,
+// hidden, system, directory, archive, "encrypted" (0x40, not the platform's 0x4000), normal,
+// temporary.
 constexpr std::array<size_t, 8> kShownAttributeBits = {0, 1, 2, 4, 5, 6, 7, 8};
 
-// The four boxes the user may change.
-struct ChangeableAttributes {
-    bool readOnly;
-    bool hidden;
-    bool system;
-    bool archive;
-};
+// The bits whose boxes the user may change: read-only, hidden, system and archive.
+constexpr bool IsChangeableAttributeBit(size_t bit) {
+    return bit == 0 || bit == 1 || bit == 2 || bit == 5;
+}
 
-// The word to write back: the loaded word with the four changeable bits taken from the boxes and
-// every other bit (directory, normal, temporary, compressed, ...) as it was loaded.
-uint32_t AttributeWordToWrite(uint32_t loadedWord, const ChangeableAttributes& boxes);
+// The word to write back: the loaded word with each changeable bit set as its box is (`ticked`
+// holds the bits of the ticked boxes) and every other bit (directory, normal, temporary,
+// compressed, ...) as it was loaded.
+uint32_t AttributeWordToWrite(uint32_t loadedWord, uint32_t ticked);

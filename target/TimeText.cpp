@@ -173,3 +173,19 @@ std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcO
     const int64_t utcSeconds = localSeconds - utcOffsetSeconds;
     return static_cast<uint64_t>(utcSeconds) * kTicksPerSecond;
 }
+
+FileTimesDecision DecideFileTimes(const std::array<NewTimeText, 3>& texts,
+                                  int64_t utcOffsetSeconds) {
+    FileTimesDecision decision{-1, {}};
+    for (int i = 0; i < 3; ++i) {
+        if (!IsValidTimeText(texts[i].typed)) return {i, {}};
+    }
+    for (int i = 0; i < 3; ++i) {
+        const NewTimeText& text = texts[i];
+        decision.times[i] = text.typed == text.shown
+                                ? text.loaded
+                                : TimeTextToFileTime(text.typed, utcOffsetSeconds).value_or(0);
+        if (decision.times[i] == 0) return {i, {}};
+    }
+    return decision;
+}

@@ -3,6 +3,7 @@
 // clock or the time zone: the caller passes the offset from UTC in force now.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,3 +48,23 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds);
 // normalised), or the result falls before 1601-01-01 00:00:00 UTC or beyond what a FILETIME can
 // hold (0x7FFFFFFFFFFFFFFF, the largest value the platform's time calls accept).
 std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds);
+
+// One of the three new times when "修改" runs: the new-time field's text, the text that the
+// dialog showed for that time at load, and the loaded file time itself.
+struct NewTimeText {
+    std::string typed;
+    std::string shown;
+    uint64_t loaded;
+};
+
+// The file times to write for the new creation, last-write and last-access texts, or the index
+// of the first text to refuse (-1 when none is). The shape of all three is checked before the
+// range of any. A text left as shown gives back the loaded time exactly, its fraction of a second
+// included; a typed one gives TimeTextToFileTime's time. A time of 0, which the platform takes
+// for "leave unchanged", is refused.
+struct FileTimesDecision {
+    int refused;
+    std::array<uint64_t, 3> times;
+};
+FileTimesDecision DecideFileTimes(const std::array<NewTimeText, 3>& texts,
+                                  int64_t utcOffsetSeconds);

@@ -1,0 +1,88 @@
+#include "target/TargetFile.h"
+
+#include "platform/ScopedHandle.h"
+
+namespace {
+
+FILETIME ToFileTime(uint64_t ticks) {
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// Opens an item for nothing but its identity; a folder needs backup semantics.
+HANDLE OpenForIdentity(const wchar_t* path) {
+    return ::CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+bool Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
+    return file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info);
+}
+
+}  // namespace
+
+bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
+    if (path.find_first_of(L"?*") != CString::npos) return false;
+    const HANDLE search = ::FindFirstFileW(path.c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(search);
+    return true;
+}
+
+bool IsProgramItself(const CString& path) {
+    CString own(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
+        if (length < own.size()) {
+            own.resize(length);
+            break;
+        }
+        own.resize(own.size() * 2);
+    }
+    const ScopedHandle program(OpenForIdentity(own.c_str()));
+    const ScopedHandle target(OpenForIdentity(path.c_str()));
+    BY_HANDLE_FILE_INFORMATION a, b;
+    return Identity(program.get(), a) && Identity(target.get(), b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+CString NameAfterLastBackslash(const CString& path) {
+    return path.substr(path.rfind(L'\\') + 1);  // npos + 1 is 0
+}
+
+uint64_t FileSize(const WIN32_FIND_DATAW& entry) {
+    return uint64_t{entry.nFileSizeHigh} << 32 | entry.nFileSizeLow;
+}
+
+uint64_t Ticks(const FILETIME& time) {
+    return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime;
+}
+
+int64_t UtcOffsetNow() {
+    FILETIME now, local;
+    ::GetSystemTimeAsFileTime(&now);
+    ::FileTimeToLocalFileTime(&now, &local);
+    return (static_cast<int64_t>(Ticks(local)) - static_cast<int64_t>(Ticks(now))) / 10000000;
+}
+
+uint64_t FileTimeNow() {
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    return Ticks(now);
+}
+
+bool WriteAttributes(const CString& path, uint32_t word) {
+    return ::SetFileAttributesW(path.c_str(), word) != FALSE;
+}
+
+bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times) {
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    const ScopedHandle target(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, flags, nullptr));
+    const FILETIME created = ToFileTime(times[0]);
+    const FILETIME written = ToFileTime(times[1]);
+    const FILETIME accessed = ToFileTime(times[2]);
+    return target.valid() && ::SetFileTime(target.get(), &created, &accessed, &written);
+}

@@ -1,0 +1,33 @@
+// The target on disk: its directory entry, whether it is the program itself, and the writes of
+// its attribute word and its three times.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+
+#include "platform/CString.h"
+
+// The directory entry of the item that `path` names (a folder's own entry, not its contents).
+// False when there is none, and for a path holding a wildcard, which could match another item.
+bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry);
+
+// True when `path` names the running program's own file, however it is spelt (letter case,
+// short names, links): the same volume and file index.
+bool IsProgramItself(const CString& path);
+
+// The text after the last backslash: the whole path when it holds none.
+CString NameAfterLastBackslash(const CString& path);
+
+uint64_t FileSize(const WIN32_FIND_DATAW& entry);
+uint64_t Ticks(const FILETIME& time);
+
+// Local time minus UTC as the platform applies it now, daylight saving included, in seconds.
+int64_t UtcOffsetNow();
+uint64_t FileTimeNow();
+
+bool WriteAttributes(const CString& path, uint32_t word);
+
+// Writes creation, last-write and last-access times (file-time ticks) in one call.
+bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times);
