@@ -8,7 +8,6 @@ class CAboutDlg : public CDialog {
     CAboutDlg();
 
   protected:
-    void DoDataExchange(CDataExchange* dx) override;
     MessageMap GetMessageMap() const override;
     void OnLButtonUp(UINT nFlags, CPoint point);
 };

@@ -1,14 +1,17 @@
-// The main dialog: owns every control and all state of the run.
+// The main dialog: owns every control and all state of the run. Each operation reads the
+// controls, calls the layers below (target/, version/, modify/) with explicit inputs, and shows
+// what comes back.
 #pragma once
 
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
+#include "version/VersionFile.h"
 
 class CAttribToolDlg : public CDialog {
   public:
     explicit CAttribToolDlg(CWnd* parent = nullptr);
 
-    // Loading a target (the three ways of choosing one end here).
+    // Choosing a target and loading it into the form.
     void OnBrowseFile();
     void OnBrowseFolder();
     void OnDropFiles(HDROP drop);
@@ -16,13 +19,13 @@ class CAttribToolDlg : public CDialog {
     void LoadTarget();
     void ShowAttributesAndTimes();
 
-    // Writing the chosen groups back.
+    // "修改" and the groups that it writes.
     void OnOK() override;
     void ApplyAttributes();
     // True when the three times were written.
     bool ApplyTimes();
-    BOOL IsValidTimeText(CString text);
-    // In write mode, true when the version resource was stored.
+    // Read mode fills the version fields; write mode stores the edited ones and is true when the
+    // file was written.
     bool ProcessVersionInfo(bool write);
     void ShowForceNotImplemented();
 
@@ -31,28 +34,19 @@ class CAttribToolDlg : public CDialog {
     void OnNowAccessed();
     void OnAbout();
 
-    // Whether the last choice of a target completed its load: a chosen target that did not load
-    // has no snapshot of its own, and nothing may be written from it.
-    bool IsTargetLoaded() const { return m_bTargetLoaded; }
     const CString& GetPathName() const { return m_strPathName; }
-    const CString& GetFileName() const { return m_strFileName; }
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     MessageMap GetMessageMap() const override;
-
-    void OnSysCommand(UINT nID, LPARAM lParam);
-    void OnPaint();
+    bool OnSysCommand(UINT nID, LPARAM lParam);
+    bool OnPaint();
     HCURSOR OnQueryDragIcon();
 
   private:
     void ChooseFromPath(const CString& path);
-    void ShowAttributes();
-    void ShowTimes();
-    bool MakeBackup();
-    bool IsChecked(const CButton& box) const;
-    void SetChecked(CButton& box, bool ticked);
+    void Tell(const CString& text);
 
     CButton m_chkOptForce;
     CButton m_chkOptBackup;
@@ -61,40 +55,22 @@ class CAttribToolDlg : public CDialog {
     CButton m_chkOptBasic;
     CEdit m_editFileSize;
     CEdit m_editLanguage;
-    CEdit m_editOriginalFilename;
-    CEdit m_editFileVersion;
-    CEdit m_editInternalName;
-    CEdit m_editSpecialBuild;
-    CEdit m_editLegalTrademarks;
-    CEdit m_editCompanyName;
-    CEdit m_editProductName;
-    CEdit m_editPrivateBuild;
-    CEdit m_editProductVersion;
-    CEdit m_editComments;
-    CEdit m_editLegalCopyright;
-    CEdit m_editFileDescription;
-    CEdit m_editNewAccessed;
-    CEdit m_editNewModified;
-    CEdit m_editNewCreated;
-    CEdit m_editAccessed;
-    CEdit m_editModified;
-    CEdit m_editCreated;
+    CEdit m_editVersion[kVersionStringKeyCount];  // in the order of kVersionStringKeys
+    CEdit m_editNewTime[3];                       // creation, last write, last access
+    CEdit m_editTime[3];
     CEdit m_editName;
-    CButton m_chkTemporary;
-    CButton m_chkEncrypted;
-    CButton m_chkNormal;
-    CButton m_chkDirectory;
-    CButton m_chkArchive;
-    CButton m_chkSystem;
-    CButton m_chkHidden;
-    CButton m_chkReadOnly;
+    CButton m_chkAttribute[8];  // in the order of kShownAttributeBits
 
     HICON m_hIcon;
     CString m_strFileName;
     CString m_strPathName;
-    WIN32_FIND_DATAA m_findData;
-    bool m_bHasVersionInfo;
+    WIN32_FIND_DATAW m_findData{};
+    bool m_bHasVersionInfo = false;
+    // Whether the last choice of a target completed its load: one that did not has no snapshot
+    // of its own, and nothing may be written from it.
     bool m_bTargetLoaded = false;
+    // The version strings as the last load showed them: an edit is a field that differs.
+    LoadedVersion m_loadedVersion;
 };
 
 // Writes the present local time, as a time text, into the given field.
