@@ -18,19 +18,20 @@ CWinApp* AfxGetApp() {
     return theApplication;
 }
 
-CString AfxGetAppName() {
+CString ProgramPath() {
     CString path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
             ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
+        if (length < path.size()) return path.substr(0, length);
         path.resize(path.size() * 2);
     }
-    path.erase(0, path.find_last_of(L"\\/") + 1);  // npos + 1 is 0
-    return path.substr(0, path.rfind(L'.'));
+}
+
+CString AfxGetAppName() {
+    CString name = ProgramPath();
+    name.erase(0, name.find_last_of(L"\\/") + 1);  // npos + 1 is 0
+    return name.substr(0, name.rfind(L'.'));
 }
 
 int AfxWinMain() {

@@ -21,6 +21,8 @@ class CWinApp {
 };
 
 CWinApp* AfxGetApp();
+// The running executable's full path, however long.
+CString ProgramPath();
 // The executable's file name without its extension: the caption of a message box given none.
 CString AfxGetAppName();
 // Restricts the DLL search to the system folder, then runs the application object's

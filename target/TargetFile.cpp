@@ -1,6 +1,7 @@
 #include "target/TargetFile.h"
 
 #include "platform/ScopedHandle.h"
+#include "platform/WinApp.h"
 
 namespace {
 
@@ -29,17 +30,7 @@ bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
 }
 
 bool IsProgramItself(const CString& path) {
-    CString own(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length =
-            ::GetModuleFileNameW(nullptr, own.data(), static_cast<DWORD>(own.size()));
-        if (length < own.size()) {
-            own.resize(length);
-            break;
-        }
-        own.resize(own.size() * 2);
-    }
-    const ScopedHandle program(OpenForIdentity(own.c_str()));
+    const ScopedHandle program(OpenForIdentity(ProgramPath().c_str()));
     const ScopedHandle target(OpenForIdentity(path.c_str()));
     BY_HANDLE_FILE_INFORMATION a, b;
     return Identity(program.get(), a) && Identity(target.get(), b) &&

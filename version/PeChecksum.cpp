@@ -1,5 +1,7 @@
 #include "version/PeChecksum.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr uint32_t kModulus = 0xFFFF;  // ones'-complement addition of 16-bit words
@@ -17,15 +19,23 @@ uint16_t FoldSubtract(uint16_t sum, uint16_t word) {
 }  // namespace
 
 void PeWordSum::Add(uint64_t offset, const uint8_t* bytes, size_t count) {
-    uint64_t sum = residue_;
-    for (size_t i = 0; i < count; ++i) {
-        const uint64_t at = offset + i;
-        if (at - field_ < 4 || bytes[i] == 0) continue;
-        nonZero_ = true;
-        sum += (at & 1) ? uint32_t{bytes[i]} << 8 : bytes[i];
-        if (sum >= (uint64_t{1} << 40)) sum %= kModulus;
+    // The field's own bytes count as zero: what lies on either side of them is added.
+    if (offset < field_ + 4 && field_ < offset + count) {
+        const size_t before = field_ > offset ? static_cast<size_t>(field_ - offset) : 0;
+        const size_t after =
+            static_cast<size_t>(std::min<uint64_t>(offset + count, field_ + 4) - offset);
+        Add(offset, bytes, before);
+        Add(offset + after, bytes + after, count - after);
+        return;
     }
-    residue_ = static_cast<uint32_t>(sum % kModulus);
+    // Whole words at a time; a byte at an odd offset is the high half of its word.
+    uint64_t sum = 0;
+    size_t i = 0;
+    if (count > 0 && (offset & 1)) sum = uint64_t{bytes[i++]} << 8;
+    for (; i + 1 < count; i += 2) sum += bytes[i] | bytes[i + 1] << 8;
+    if (i < count) sum += bytes[i];
+    if (sum != 0) nonZero_ = true;
+    residue_ = static_cast<uint32_t>((residue_ + sum % kModulus) % kModulus);
 }
 
 void PeWordSum::Replace(uint64_t offset, const uint8_t* oldBytes, const uint8_t* newBytes,

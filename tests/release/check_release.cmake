@@ -1,6 +1,5 @@
 # Checks a program as it ships: stripped, it is at most LIMIT bytes (when a limit is given), and
-# its import table names only DLLs that come with Windows (a runtime DLL of the compiler would have
-# to ship beside it).
+# its import tables name only DLLs that Windows always loads from its own folder.
 #   cmake -DPROGRAM=<exe> [-DLIMIT=<bytes>] -DOBJDUMP=<objdump> -DSTRIP=<strip> -DWORK=<folder>
 #         -P check_release.cmake
 cmake_minimum_required(VERSION 3.25)
@@ -39,8 +38,10 @@ if(built_size GREATER size)
     refuse("${name} is not stripped as built: ${built_size} bytes, ${size} stripped")
 endif()
 
+# DLLs that Windows always loads from the system folder: any other (version.dll, ...) would be
+# looked for beside the program first, and must be loaded on demand from the system folder.
+set(system_dlls KERNEL32 USER32 GDI32 MSVCRT ADVAPI32)
 # Every DLL of the import tables (plain and delay-loaded), compared without regard to case.
-set(system_dlls KERNEL32 USER32 GDI32 COMDLG32 SHELL32 OLE32 VERSION MSVCRT ADVAPI32 COMCTL32)
 execute_process(COMMAND "${OBJDUMP}" -p "${PROGRAM}" OUTPUT_VARIABLE headers
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -65,7 +66,7 @@ endforeach()
 list(JOIN imports ", " imports)
 if(foreign)
     list(JOIN foreign ", " foreign)
-    refuse("${name} imports DLLs that are not system DLLs: ${foreign} (all: ${imports})")
+    refuse("${name} imports DLLs outside the allow-list: ${foreign} (all: ${imports})")
 endif()
 if(DEFINED LIMIT)
     set(size "${size} bytes stripped (limit ${LIMIT})")

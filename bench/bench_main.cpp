@@ -1,0 +1,529 @@
+// Quorvane's benchmark: start-up and memory against a bare dialog program, loading and modifying
+// targets of very different sizes, size, and a soak of many modifications in the running program.
+// Prints one Markdown table of medians and ratios. Run by scripts/bench, under Wine in Chinese
+// (PRC) on a virtual display.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/UiServices.h"
+#include "platform/WinApp.h"
+#include "res/resource.h"
+#include "tests/e2e/Driver.h"
+#include "ui/AttribToolDlg.h"
+
+namespace {
+
+constexpr int kStartRuns = 15;  // of each program, alternating
+constexpr int kSmallLoads = 200;
+constexpr int kLargeLoads = 50;
+constexpr int kSmallStores = 100;
+constexpr int kLargeStores = 30;
+constexpr int kSoakCycles = 300;
+
+constexpr uint64_t kSmallSize = 100 * 1024;
+constexpr uint64_t kLargeSize = 200ull * 1024 * 1024;
+constexpr uint64_t kSparseSize = 1024ull * 1024 * 1024;
+constexpr double kSizeLimit = 204800;
+
+// What the fixture ver_chinese.exe holds as its product version, and every modification's report.
+const wchar_t* const kFixtureProductVersion = L"1.0.0.123";
+const wchar_t* const kDone = L"提示|文件修改完成!";
+
+// The platform's high-resolution counter, in milliseconds.
+double Now() {
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return frequency.QuadPart / 1000.0;
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return counter.QuadPart / ticksPerMs;
+}
+
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const size_t middle = samples.size() / 2;
+    return samples.size() % 2 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+}
+
+// In UTF-8: the C library's own conversion of wide text knows ASCII alone.
+[[noreturn]] void Fail(const std::wstring& what) {
+    std::string text(
+        ::WideCharToMultiByte(CP_UTF8, 0, what.c_str(), -1, nullptr, 0, nullptr, nullptr), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, what.c_str(), -1, text.data(), static_cast<int>(text.size()),
+                          nullptr, nullptr);
+    std::fprintf(stderr, "bench: %s\n", text.c_str());
+    std::exit(1);
+}
+
+std::wstring NameOf(const std::wstring& path) {
+    return path.substr(path.rfind(L'\\') + 1);
+}
+
+// A product version of the fixture's length, different for each count up to a thousand.
+std::wstring ProductVersion(int count) {
+    wchar_t text[16];
+    swprintf(text, 16, L"2.0.0.%03d", (count % 1000 + 1000) % 1000);
+    return text;
+}
+
+// ---- The programs as their own processes ----
+
+// Started through the driver, which returns once the dialog answers: the moment a user could
+// work with it. The bare dialog bears Quorvane's caption, so both are waited for alike.
+std::unique_ptr<Program> Start(const std::wstring& exe) {
+    auto program = std::make_unique<Program>(exe);
+    if (!program->Started()) Fail(L"no dialog appeared in " + exe);
+    return program;
+}
+
+void Stop(const Program& program) {
+    Click(program.main, IDCANCEL);
+    if (program.WaitForExit(10000) == STILL_ACTIVE) Fail(L"a program did not end on 退出");
+}
+
+PROCESS_MEMORY_COUNTERS MemoryOf(const Program& program) {
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    if (!::GetProcessMemoryInfo(program.process, &memory, sizeof memory) ||
+        memory.PeakWorkingSetSize == 0) {
+        Fail(L"the platform reports no working set for another process");
+    }
+    return memory;
+}
+
+// ---- The soak's counts ----
+
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, void*, ULONG, ULONG*);
+using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, void*, ULONG, ULONG*);
+
+template <typename Function>
+Function NtdllEntry(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// The process's handles, from the system's list of open handles: Wine answers
+// GetProcessHandleCount with 0 but keeps that list.
+std::vector<ULONG_PTR> HandlesOf(DWORD processId) {
+    struct Entry {  // SYSTEM_HANDLE_TABLE_ENTRY_INFO_EX
+        void* object;
+        ULONG_PTR processId;
+        ULONG_PTR handle;
+        ULONG access;
+        USHORT creatorBackTraceIndex;
+        USHORT objectTypeIndex;
+        ULONG attributes;
+        ULONG reserved;
+    };
+    struct List {  // SYSTEM_HANDLE_INFORMATION_EX
+        ULONG_PTR count;
+        ULONG_PTR reserved;
+        Entry entries[1];
+    };
+    constexpr ULONG kExtendedHandleInformation = 64;
+    constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004);
+    const auto query = NtdllEntry<QuerySystemInformation>("NtQuerySystemInformation");
+    std::vector<ULONG_PTR> buffer(1 << 14);
+    LONG status;
+    while ((status = query(kExtendedHandleInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), nullptr)) ==
+           kLengthMismatch) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) Fail(L"the platform gives no list of open handles");
+    std::vector<ULONG_PTR> handles;
+    const auto* list = reinterpret_cast<const List*>(buffer.data());
+    for (ULONG_PTR i = 0; i < list->count; ++i) {
+        if (list->entries[i].processId == processId) handles.push_back(list->entries[i].handle);
+    }
+    return handles;
+}
+
+// The text of an object's type (information class 2) or name (class 1).
+std::wstring ObjectText(HANDLE object, ULONG informationClass) {
+    struct Text {  // UNICODE_STRING, the start of both answers
+        USHORT length;
+        USHORT capacity;
+        const wchar_t* units;
+    };
+    const auto query = NtdllEntry<QueryObject>("NtQueryObject");
+    std::vector<ULONG_PTR> buffer(1024);
+    if (query(object, informationClass, buffer.data(),
+              static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), nullptr) != 0) {
+        return L"";
+    }
+    const auto* text = reinterpret_cast<const Text*>(buffer.data());
+    return text->units ? std::wstring(text->units, text->length / sizeof(wchar_t)) : L"";
+}
+
+// Whether the handle is the registry key that Wine's open-file dialog opens on every confirmed
+// choice and never closes (...\ComDlg32\LastVisitedMRU): the platform's leak, not the program's.
+// Only keys are asked for their names: asking some other kinds of object can block.
+bool IsDialogHistoryKey(HANDLE process, ULONG_PTR handle) {
+    HANDLE copy = nullptr;
+    if (!::DuplicateHandle(process, reinterpret_cast<HANDLE>(handle), ::GetCurrentProcess(), &copy,
+                           0, FALSE, DUPLICATE_SAME_ACCESS)) {
+        return false;
+    }
+    const std::wstring suffix = L"\\ComDlg32\\LastVisitedMRU";
+    bool history = false;
+    if (ObjectText(copy, 2) == L"Key") {
+        const std::wstring name = ObjectText(copy, 1);
+        history = name.size() >= suffix.size() &&
+                  _wcsicmp(name.c_str() + name.size() - suffix.size(), suffix.c_str()) == 0;
+    }
+    ::CloseHandle(copy);
+    return history;
+}
+
+struct WindowCount {
+    DWORD processId;
+    int count;
+};
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM param) {
+    auto* windows = reinterpret_cast<WindowCount*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == windows->processId) ++windows->count;
+    return TRUE;
+}
+
+// What a leak would raise. Wine counts no GDI or USER objects (GetGuiResources answers 0); a
+// dialog left behind shows among the top-level windows, visible or not.
+struct Usage {
+    int handles = 0;
+    int dialogHistoryKeys = 0;  // left out of the handles
+    int windows = 0;
+    SIZE_T workingSet = 0;
+};
+
+Usage UsageOf(const Program& program) {
+    // A message box that has been answered is hidden at once but destroyed a moment later.
+    ::Sleep(250);
+    Usage usage;
+    for (ULONG_PTR handle : HandlesOf(program.id)) {
+        ++(IsDialogHistoryKey(program.process, handle) ? usage.dialogHistoryKeys : usage.handles);
+    }
+    WindowCount windows{program.id, 0};
+    ::EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&windows));
+    usage.windows = windows.count;
+    usage.workingSet = MemoryOf(program).WorkingSetSize;
+    return usage;
+}
+
+// ---- The targets ----
+
+class Targets {
+  public:
+    Targets() {
+        wchar_t base[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, base);
+        folder_ =
+            std::wstring(base) + L"quorvane-bench-" + std::to_wstring(::GetCurrentProcessId());
+        soakFolder_ = folder_ + L"\\soak";
+        ::CreateDirectoryW(folder_.c_str(), nullptr);
+        ::CreateDirectoryW(soakFolder_.c_str(), nullptr);
+        small = MakeProgram(folder_ + L"\\small.exe", kSmallSize);
+        large = MakeProgram(folder_ + L"\\large.exe", kLargeSize);
+        // Alone in its folder, so that the file dialog lists no more than it.
+        soak = MakeProgram(soakFolder_ + L"\\target.exe", 0);
+        sparse = folder_ + L"\\sparse.bin";
+        HANDLE file = ::CreateFileW(sparse.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(kSparseSize);
+        // Never written: on Linux the file system keeps the whole gigabyte as a hole.
+        if (file == INVALID_HANDLE_VALUE || !::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) ||
+            !::SetEndOfFile(file)) {
+            Fail(L"cannot make " + sparse);
+        }
+        ::CloseHandle(file);
+    }
+    ~Targets() {
+        for (const std::wstring& path :
+             {small, large, sparse, soak, small + L"_bak", large + L"_bak", soak + L"_bak"}) {
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(path.c_str());
+        }
+        ::RemoveDirectoryW(soakFolder_.c_str());
+        ::RemoveDirectoryW(folder_.c_str());
+    }
+
+    std::wstring small;
+    std::wstring large;
+    std::wstring sparse;
+    std::wstring soak;
+
+  private:
+    // A copy of a program with a Chinese version resource, brought to the size (when larger) by
+    // data appended after its last section, as installers carry their payload.
+    static std::wstring MakeProgram(const std::wstring& path, uint64_t size) {
+        if (!::CopyFileW(BuildPath(L"tests/fixtures/ver_chinese.exe").c_str(), path.c_str(),
+                         FALSE)) {
+            Fail(L"cannot copy the fixture ver_chinese.exe");
+        }
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        LARGE_INTEGER have{};
+        ::GetFileSizeEx(file, &have);
+        ::SetFilePointer(file, 0, nullptr, FILE_END);
+        std::vector<char> chunk(1 << 20);
+        for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('A' + i % 26);
+        for (uint64_t left = size - std::min<uint64_t>(size, have.QuadPart); left > 0;) {
+            const DWORD count = static_cast<DWORD>(std::min<uint64_t>(left, chunk.size()));
+            DWORD written = 0;
+            if (!::WriteFile(file, chunk.data(), count, &written, nullptr) || written != count) {
+                Fail(L"cannot write " + path);
+            }
+            left -= count;
+        }
+        ::CloseHandle(file);
+        return path;
+    }
+
+    std::wstring folder_;
+    std::wstring soakFolder_;
+};
+
+// ---- Loading and modifying, in-process through the real dialog ----
+
+// Records each message as "caption|text" and answers it with OK, so that nothing waits.
+class RecordingUi : public UiServices {
+  public:
+    RecordingUi() { SetUiServices(this); }
+    ~RecordingUi() override { SetUiServices(nullptr); }
+    int ShowMessage(HWND, const CString& text, const CString& caption, UINT) override {
+        messages.push_back(caption + L"|" + text);
+        return IDOK;
+    }
+    std::vector<CString> messages;
+};
+
+// The main dialog, made without a modal loop so that its handlers can be called directly.
+class Form {
+  public:
+    Form() {
+        AfxGetApp()->m_pMainWnd = &dialog;
+        if (!dialog.Create()) Fail(L"cannot create the main dialog");
+    }
+    ~Form() { AfxGetApp()->m_pMainWnd = nullptr; }
+    HWND Item(int id) const { return ::GetDlgItem(dialog.m_hWnd, id); }
+    std::wstring Text(int id) const { return TextOf(Item(id)); }
+
+    // Loads the target as a drop of it does: the shell's DROPFILES, then the wide path, ended
+    // twice.
+    void Drop(const std::wstring& path) {
+        const HGLOBAL memory =
+            ::GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t));
+        auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+        drop->pFiles = sizeof(DROPFILES);
+        drop->fWide = TRUE;
+        path.copy(reinterpret_cast<wchar_t*>(drop + 1), path.size());
+        ::GlobalUnlock(memory);
+        dialog.OnDropFiles(static_cast<HDROP>(memory));
+    }
+
+    CAttribToolDlg dialog;
+};
+
+// Loads the target `runs` times, as a drop does; the median time of one load.
+double MedianLoad(Form& form, RecordingUi& ui, const std::wstring& path, int runs) {
+    std::vector<double> samples;
+    for (int run = -3; run < runs; ++run) {  // three loads to warm up
+        const double begin = Now();
+        form.Drop(path);
+        const double took = Now() - begin;
+        if (run >= 0) samples.push_back(took);
+    }
+    if (!ui.messages.empty()) Fail(L"loading " + path + L" showed " + ui.messages.front());
+    if (form.Text(IDC_EDIT_NAME) != NameOf(path)) Fail(L"did not load " + path);
+    return Median(samples);
+}
+
+// Loads the target and stores an edited product version through "修改" with only the version
+// box ticked, `runs` times; the median time of one "修改". Each load shows what the one before
+// stored.
+double MedianStore(Form& form, RecordingUi& ui, const std::wstring& path, int runs) {
+    std::vector<double> samples;
+    std::wstring stored = kFixtureProductVersion;
+    for (int run = -2; run < runs; ++run) {
+        form.Drop(path);
+        if (form.Text(IDC_EDIT_PRODUCTVERSION) != stored) Fail(L"no version stored in " + path);
+        stored = ProductVersion(run);
+        ::SetWindowTextW(form.Item(IDC_EDIT_PRODUCTVERSION), stored.c_str());
+        SetItemChecked(form.dialog.m_hWnd, IDC_CHK_OPT_BASIC, false);
+        SetItemChecked(form.dialog.m_hWnd, IDC_CHK_OPT_BACKUP, false);
+        SetItemChecked(form.dialog.m_hWnd, IDC_CHK_OPT_VERSION, true);
+        const double begin = Now();
+        form.dialog.OnOK();
+        const double took = Now() - begin;
+        if (ui.messages != std::vector<CString>{kDone}) Fail(L"storing the version of " + path);
+        ui.messages.clear();
+        if (run >= 0) samples.push_back(took);
+    }
+    return Median(samples);
+}
+
+// ---- The table ----
+
+std::string Ms(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f ms", value);
+    return text;
+}
+
+std::string MiBText(SIZE_T bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", bytes / (1024.0 * 1024.0));
+    return text;
+}
+
+std::string Ratio(double value, double base) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", base > 0 ? value / base : 0.0);
+    return text;
+}
+
+void Row(const std::string& figure, const std::string& runs, const std::string& median,
+         const std::string& against, const std::string& ratio) {
+    std::printf("| %s | %s | %s | %s | %s |\n", figure.c_str(), runs.c_str(), median.c_str(),
+                against.c_str(), ratio.c_str());
+}
+
+}  // namespace
+
+int main() {
+    if (::GetACP() != 936) Fail(L"the ANSI code page is not 936: run with LC_ALL=zh_CN.UTF-8");
+    CWinApp app;
+    Targets targets;
+    const std::wstring quorvane = BuildPath(L"Quorvane.exe");
+    const std::wstring bare = BuildPath(L"bench/bare_dialog.exe");
+
+    // Start-up: one start of each first (not counted), then the two programs in turn.
+    std::vector<double> quorvaneStarts;
+    std::vector<double> bareStarts;
+    const auto timeStart = [](const std::wstring& exe) {
+        const double begin = Now();
+        const auto program = Start(exe);
+        const double took = Now() - begin;
+        Stop(*program);
+        return took;
+    };
+    for (int run = -1; run < kStartRuns; ++run) {
+        const double quorvaneStart = timeStart(quorvane), bareStart = timeStart(bare);
+        if (run >= 0) {
+            quorvaneStarts.push_back(quorvaneStart);
+            bareStarts.push_back(bareStart);
+        }
+    }
+
+    // Memory: the peak working set of each program once its dialog is up, and Quorvane's once
+    // it has loaded the 200 MB executable, chosen through its file dialog.
+    SIZE_T bareMemory, startedMemory, loadedMemory;
+    {
+        const auto program = Start(bare);
+        bareMemory = MemoryOf(*program).PeakWorkingSetSize;
+        Stop(*program);
+    }
+    {
+        const auto program = Start(quorvane);
+        startedMemory = MemoryOf(*program).PeakWorkingSetSize;
+        // The program answers only once its load has finished.
+        if (!program->ChooseFile(targets.large) ||
+            ItemText(program->main, IDC_EDIT_NAME) != NameOf(targets.large)) {
+            Fail(L"Quorvane.exe did not load the 200 MB executable");
+        }
+        loadedMemory = MemoryOf(*program).PeakWorkingSetSize;
+        Stop(*program);
+    }
+
+    // Soak: the same target chosen through the file dialog and modified with a backup, again
+    // and again; each choice shows the product version that the cycle before stored.
+    Usage afterFirst, afterLast;
+    {
+        const auto program = Start(quorvane);
+        const HWND main = program->main;
+        std::wstring stored = kFixtureProductVersion;
+        for (int cycle = 0; cycle < kSoakCycles; ++cycle) {
+            if (!program->ChooseFile(targets.soak) ||
+                ItemText(main, IDC_EDIT_NAME) != NameOf(targets.soak) ||
+                ItemText(main, IDC_EDIT_PRODUCTVERSION) != stored) {
+                Fail(L"soak: cycle " + std::to_wstring(cycle) + L" did not load the target");
+            }
+            stored = ProductVersion(cycle);
+            SetItemText(main, IDC_EDIT_PRODUCTVERSION, stored);
+            SetItemChecked(main, IDC_CHK_OPT_BACKUP, true);
+            SetItemChecked(main, IDC_CHK_OPT_VERSION, true);
+            Click(main, IDOK);
+            const std::wstring message = program->AnswerMessage();
+            if (message != kDone) Fail(L"soak: cycle " + std::to_wstring(cycle) + L": " + message);
+            if (cycle == 0) afterFirst = UsageOf(*program);
+        }
+        afterLast = UsageOf(*program);
+        Stop(*program);
+        if (::GetFileAttributesW((targets.soak + L"_bak").c_str()) == INVALID_FILE_ATTRIBUTES) {
+            Fail(L"soak: no backup was made");
+        }
+    }
+
+    // Loading and storing, in this process through the real dialog.
+    RecordingUi ui;
+    Form form;
+    const double loadSmall = MedianLoad(form, ui, targets.small, kSmallLoads);
+    const double loadLarge = MedianLoad(form, ui, targets.large, kLargeLoads);
+    const double loadSparse = MedianLoad(form, ui, targets.sparse, kLargeLoads);
+    const double storeSmall = MedianStore(form, ui, targets.small, kSmallStores);
+    const double storeLarge = MedianStore(form, ui, targets.large, kLargeStores);
+
+    WIN32_FILE_ATTRIBUTE_DATA program{};
+    ::GetFileAttributesExW(quorvane.c_str(), GetFileExInfoStandard, &program);
+    const double size = program.nFileSizeLow;
+
+    const std::string starts = std::to_string(kStartRuns) + " + " + std::to_string(kStartRuns);
+    const std::string cycles = std::to_string(kSoakCycles);
+    const double bareStart = Median(bareStarts), quorvaneStart = Median(quorvaneStarts);
+    std::printf("| Figure | Runs | Median | Against | Ratio |\n");
+    std::printf("|---|---:|---:|---|---:|\n");
+    Row("Start-up until the dialog answers", starts, Ms(quorvaneStart),
+        "bare dialog: " + Ms(bareStart), Ratio(quorvaneStart, bareStart));
+    Row("Load: 100 KB executable", std::to_string(kSmallLoads), Ms(loadSmall), "—", "1.00");
+    Row("Load: 200 MB executable, appended data", std::to_string(kLargeLoads), Ms(loadLarge),
+        "100 KB executable", Ratio(loadLarge, loadSmall));
+    Row("Load: 1 GiB sparse file", std::to_string(kLargeLoads), Ms(loadSparse), "100 KB executable",
+        Ratio(loadSparse, loadSmall));
+    Row("Modify: store version strings, 100 KB executable", std::to_string(kSmallStores),
+        Ms(storeSmall), "—", "1.00");
+    Row("Modify: store version strings, 200 MB executable", std::to_string(kLargeStores),
+        Ms(storeLarge), "100 KB executable", Ratio(storeLarge, storeSmall));
+    const std::string bareText = "bare dialog: " + MiBText(bareMemory);
+    Row("Memory: peak working set once the dialog is up", "1", MiBText(startedMemory), bareText,
+        Ratio(startedMemory, bareMemory));
+    Row("Memory: peak working set after loading the 200 MB executable", "1", MiBText(loadedMemory),
+        bareText, Ratio(loadedMemory, bareMemory));
+    char bytes[32];
+    std::snprintf(bytes, sizeof bytes, "%.0f bytes", size);
+    Row("Size: Quorvane.exe (win64, stripped)", "—", bytes, "limit: 204800 bytes",
+        Ratio(size, kSizeLimit));
+    Row("Soak: handles after " + cycles + " cycles, without the " +
+            std::to_string(afterLast.dialogHistoryKeys) + " keys that Wine's file dialog left open",
+        cycles, std::to_string(afterLast.handles),
+        "after the first: " + std::to_string(afterFirst.handles),
+        Ratio(afterLast.handles, afterFirst.handles));
+    Row("Soak: top-level windows after " + cycles + " cycles", cycles,
+        std::to_string(afterLast.windows), "after the first: " + std::to_string(afterFirst.windows),
+        Ratio(afterLast.windows, afterFirst.windows));
+    Row("Soak: working set after " + cycles + " cycles", cycles, MiBText(afterLast.workingSet),
+        "after the first: " + MiBText(afterFirst.workingSet),
+        Ratio(afterLast.workingSet, afterFirst.workingSet));
+    return 0;
+}

@@ -1,0 +1,63 @@
+// The small rules of the dialog: the attribute word written back and the modify command's order.
+#include <gtest/gtest.h>
+
+#include "modify/ModifyPlan.h"
+#include "target/AttributeBits.h"
+
+namespace {
+
+TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
+    // The loaded word, the bits of the ticked boxes, the word written.
+    for (const auto& [loaded, ticked, written] : std::vector<std::array<uint32_t, 3>>{
+             {0x821, 0x22, 0x822},    // 0x800 (compressed) travels through
+             {0x80, 0x01, 0x81},      // "normal" alone, then read-only ticked
+             {0x21, 0x00, 0x00},      // everything unticked
+             {0x10, 0x00, 0x10},      // a folder keeps its directory bit
+             {0x4000, 0x00, 0x4000},  // the platform's encrypted bit is not the "加密" box's
+             {0x148, 0x27, 0x16F},    // 0x8, 0x40 and 0x100 as loaded, whatever the boxes say
+             {0xFFFFFFFF, 0x00, 0xFFFFFFD8},
+             {0x00, 0xFFFFFFFF, 0x27}}) {  // only the four changeable boxes count
+        EXPECT_EQ(AttributeWordToWrite(loaded, ticked), written) << std::hex << loaded;
+    }
+}
+
+TEST(ModifyPlan, StepsInTheirOrder) {
+    // The boxes ticked (B)ackup, (A)ttributes, (T)imes, (V)ersion, (F)orce; what is true of the
+    // target (l)oaded, (d)irectory, has (v)ersion information; what fails: (b)ackup, (t)imes,
+    // (s)tore. Then the steps, a letter each: n(o target), b(ackup), f(ailed backup),
+    // a(ttributes), t(imes), v(ersion), F(orce), r(ewrite times), d(one).
+    for (const auto& [boxes, state, fails, steps] : std::vector<std::array<std::string, 4>>{
+             {"BATV", "v", "", "n"},
+             {"", "l", "", "d"},
+             {"BATV", "lv", "", "batvrd"},
+             {"BATV", "l", "", "batd"},
+             {"BATVF", "lv", "", "batFd"},
+             {"BATV", "ldv", "", "atvrd"},  // never copied
+             {"BATV", "lv", "b", "bf"},     // a failed backup stops
+             {"BATV", "lv", "t", "batvd"},
+             {"BATV", "lv", "s", "batvd"},
+             {"TV", "lv", "", "tvrd"}}) {
+        auto has = [](const std::string& s, char c) { return s.find(c) != std::string::npos; };
+        ModifyState now{has(state, 'l'),
+                        has(state, 'd'),
+                        has(boxes, 'B'),
+                        has(boxes, 'A'),
+                        has(boxes, 'T'),
+                        has(boxes, 'V'),
+                        has(boxes, 'F'),
+                        has(state, 'v'),
+                        has(fails, 'b'),
+                        false,
+                        false};
+        std::string taken;
+        for (ModifyStep step = ModifyStep::Start;
+             (step = NextModifyStep(step, now)) != ModifyStep::End;) {
+            taken += "?nbfatvFrd?"[static_cast<int>(step)];
+            if (step == ModifyStep::Times) now.timesWritten = !has(fails, 't');
+            if (step == ModifyStep::VersionStrings) now.versionStored = !has(fails, 's');
+        }
+        EXPECT_EQ(taken, steps) << boxes << " " << state << " " << fails;
+    }
+}
+
+}  // namespace

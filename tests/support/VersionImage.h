@@ -1,0 +1,121 @@
+// Builds version blocks and small PE images holding them, for the tests and the fuzz seeds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fixture {
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Put16(Bytes& b, size_t at, uint32_t v) {
+    b.at(at) = static_cast<uint8_t>(v);
+    b.at(at + 1) = static_cast<uint8_t>(v >> 8);
+}
+inline void Put32(Bytes& b, size_t at, uint32_t v) {
+    Put16(b, at, v);
+    Put16(b, at + 2, v >> 16);
+}
+
+// One entry of a version block: a text value (its units, terminator included) or a binary one,
+// and its children.
+struct Entry {
+    std::u16string key, text;
+    Bytes bytes;
+    std::vector<Entry> children;
+};
+
+inline void Append(Bytes& out, const Entry& e) {
+    const size_t at = out.size();
+    out.resize(at + 6);
+    for (char16_t c : e.key + u'\0') out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8)});
+    out.resize((out.size() + 3) & ~size_t{3});
+    for (char16_t c : e.text) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8)});
+    out.insert(out.end(), e.bytes.begin(), e.bytes.end());
+    for (const Entry& child : e.children) {
+        out.resize((out.size() + 3) & ~size_t{3});
+        Append(out, child);
+    }
+    Put16(out, at, static_cast<uint32_t>(out.size() - at));
+    Put16(out, at + 2, static_cast<uint32_t>(e.bytes.empty() ? e.text.size() : e.bytes.size()));
+    Put16(out, at + 4, e.bytes.empty());
+}
+
+// A block as resource compilers write it: the fixed part, one string table, the Translation.
+inline Bytes VersionBlock(const std::vector<std::pair<std::u16string, std::u16string>>& strings,
+                          const std::u16string& table = u"080404b0",
+                          const Bytes& translation = {0x04, 0x08, 0xB0, 0x04}) {
+    Entry values{table, u"", {}, {}};
+    for (const auto& [key, value] : strings)
+        values.children.push_back({key, value + u'\0', {}, {}});
+    Entry root{u"VS_VERSION_INFO", u"", Bytes(52), {}};
+    root.children = {{u"StringFileInfo", u"", {}, {values}},
+                     {u"VarFileInfo", u"", {}, {{u"Translation", u"", translation, {}}}}};
+    Bytes out;
+    Append(out, root);
+    return out;
+}
+
+// A PE32+ image with one section, ".rsrc" (RVA 0x1000, file offset 0x200), holding one version
+// resource (type 16, name 1) in each language given, and `appended` bytes after the section.
+struct PeFile {
+    Bytes bytes;
+    size_t checksum = 0x98;           // the optional header's CheckSum field
+    size_t dataEntries = 0;           // the first of the data entries, 16 bytes each
+    std::vector<size_t> dataOffsets;  // where each resource's data lies
+};
+
+inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resources,
+                         size_t appended = 0) {
+    PeFile file;
+    Bytes& b = file.bytes;
+    const uint32_t count = static_cast<uint32_t>(resources.size());
+    file.dataEntries = 0x240 + 8 * count;
+    b.assign(file.dataEntries + 16 * count, 0);
+    for (const auto& resource : resources) {
+        b.resize((b.size() + 3) & ~size_t{3});
+        file.dataOffsets.push_back(b.size());
+        b.insert(b.end(), resource.second.begin(), resource.second.end());
+    }
+    b.resize((b.size() + 0x1FF) & ~size_t{0x1FF});
+    const uint32_t raw = static_cast<uint32_t>(b.size() - 0x200);
+    // "MZ", the PE header at 0x40, one section, the PE32+ optional header, then the resource
+    // directory's place and size, and the section's.
+    for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
+             {0, 0x5A4D},
+             {0x3C, 0x40},
+             {0x40, 0x4550},
+             {0x44, 0x18664},
+             {0x54, 240},
+             {0x58, 0x20B},
+             {0xC4, 16},
+             {0xD8, 0x1000},
+             {0xDC, raw},
+             {0x150, raw},
+             {0x154, 0x1000},
+             {0x158, raw},
+             {0x15C, 0x200},
+             // Type 16 -> name 1 -> the languages (at 0x230), each to its data entry.
+             {0x20E, 1},
+             {0x210, 16},
+             {0x214, 0x80000018},
+             {0x226, 1},
+             {0x228, 1},
+             {0x22C, 0x80000030},
+             {0x23E, count}}) {
+        Put32(b, at, value);
+    }
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t entry = file.dataEntries + 16 * i;
+        Put32(b, 0x240 + 8 * i, resources[i].first);
+        Put32(b, 0x244 + 8 * i, static_cast<uint32_t>(entry - 0x200));
+        Put32(b, entry, static_cast<uint32_t>(file.dataOffsets[i] - 0x200 + 0x1000));
+        Put32(b, entry + 4, static_cast<uint32_t>(resources[i].second.size()));
+    }
+    for (size_t i = 0; i < appended; ++i) b.push_back(static_cast<uint8_t>(i * 7 + 1));
+    return file;
+}
+
+}  // namespace fixture

@@ -1,0 +1,92 @@
+#include "tests/win/InProcess.h"
+
+#include <shlobj.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/WinApp.h"
+
+// Named after this executable, as the program's application object is.
+CWinApp theApp;
+
+TEST(Harness, RunsAsOurUsersSystemsDoInCodePage936) {
+    ASSERT_EQ(::GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
+}
+
+InProcess::InProcess() {
+    static int count = 0;
+    const std::string name = "quorvane-" + std::to_string(::GetCurrentProcessId()) + "-";
+    folder = (std::filesystem::temp_directory_path() / (name + std::to_string(++count))).wstring();
+    std::filesystem::create_directory(folder);
+    SetUiServices(this);
+    AfxGetApp()->m_pMainWnd = &dialog;
+    EXPECT_TRUE(dialog.Create());
+}
+
+InProcess::~InProcess() {
+    AfxGetApp()->m_pMainWnd = nullptr;
+    SetUiServices(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+int InProcess::ShowMessage(HWND, const CString& text, const CString& caption, UINT) {
+    messages.push_back(caption + L"|" + text);
+    return IDOK;
+}
+
+bool InProcess::ChooseOpenFile(OPENFILENAMEW& request) {
+    const CString answer = NextAnswer();
+    answer.copy(request.lpstrFile, request.nMaxFile - 1);
+    return !answer.empty();
+}
+
+CString InProcess::NextAnswer() {
+    if (answers.empty()) return CString();
+    const CString answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+CString InProcess::Write(const CString& name, const std::string& bytes) const {
+    WriteAll(Path(name), bytes);
+    return Path(name);
+}
+
+CString InProcess::CopyFixture(const char* name) const {
+    const std::filesystem::path from = std::string(FIXTURE_DIR "/") + name + ".exe";
+    const CString to = Path(from.filename().wstring());
+    EXPECT_TRUE(::CopyFileW((L"Z:" + from.wstring()).c_str(), to.c_str(), FALSE)) << name;
+    return to;
+}
+
+CString InProcess::Text(int id) const {
+    wchar_t text[1024] = {};
+    ::GetWindowTextW(Item(id), text, 1024);
+    return text;
+}
+
+void InProcess::Drop(const Texts& paths) {
+    // As the shell makes it: DROPFILES, then the wide paths, each ended, and an empty one.
+    size_t units = 1;
+    for (const CString& path : paths) units += path.size() + 1;
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const CString& path : paths) names += path.copy(names, path.size()) + 1;
+    ::GlobalUnlock(memory);
+    dialog.OnDropFiles(static_cast<HDROP>(memory));
+}
+
+void WriteAll(const CString& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
+}
+
+uint64_t LastWrite(const CString& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
+}

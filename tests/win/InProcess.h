@@ -1,0 +1,54 @@
+// What every in-process test has: the main dialog made without a modal loop, so that the test
+// drives its handlers; services that capture its message boxes and answer its common dialogs;
+// and a scratch folder of real files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/UiServices.h"
+#include "res/resource.h"
+#include "tests/support/FileProbes.h"
+#include "ui/AttribToolDlg.h"
+
+using Texts = std::vector<CString>;
+
+class InProcess : public testing::Test, public UiServices {
+  protected:
+    InProcess();
+    ~InProcess() override;
+
+    // Each message as "caption|text".
+    int ShowMessage(HWND, const CString& text, const CString& caption, UINT) override;
+    // The file dialog and the folder browser take the next answer; none or an empty one cancels.
+    bool ChooseOpenFile(OPENFILENAMEW& request) override;
+    CString BrowseForFolder(BROWSEINFOW&) override { return NextAnswer(); }
+    CString NextAnswer();
+
+    CString Path(const CString& name) const { return folder + L"\\" + name; }
+    CString Write(const CString& name, const std::string& bytes) const;
+    CString CopyFixture(const char* name) const;
+
+    HWND Item(int id) const { return ::GetDlgItem(dialog.m_hWnd, id); }
+    CString Text(int id) const;
+    void SetText(int id, const CString& text) const { ::SetWindowTextW(Item(id), text.c_str()); }
+    bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == 1; }
+    void Check(int id, bool ticked = true) const {
+        ::SendMessageW(Item(id), BM_SETCHECK, ticked, 0);
+    }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)); }
+    // Loads the first of the paths, as a drop of them all does.
+    void Drop(const Texts& paths);
+    void Load(const CString& path) { Drop({path}); }
+
+    CString folder;
+    CAttribToolDlg dialog;
+    Texts messages;
+    std::deque<CString> answers;
+};
+
+void WriteAll(const CString& path, const std::string& bytes);
+uint64_t LastWrite(const CString& path);

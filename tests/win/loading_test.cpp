@@ -1,0 +1,71 @@
+// Choosing and loading a target: what the form shows, and the targets that are refused.
+#include "tests/win/InProcess.h"
+
+namespace {
+
+using Loading = InProcess;
+
+TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
+    const CString file = Write(L"a.txt", std::string(1234, 'x'));
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Check(IDC_CHK_OPT_TIME);
+    Check(IDC_CHK_OPT_BACKUP, false);
+    Drop({file, folder});
+    EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
+    EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"1234 字节");
+    EXPECT_TRUE(Checked(IDC_CHK_HIDDEN) && !Checked(IDC_CHK_DIRECTORY));
+    const uint64_t written = LastWrite(file);
+    const FILETIME utc{static_cast<DWORD>(written), static_cast<DWORD>(written >> 32)};
+    FILETIME local;
+    SYSTEMTIME t;
+    ::FileTimeToLocalFileTime(&utc, &local);
+    ::FileTimeToSystemTime(&local, &t);
+    wchar_t shown[20];
+    swprintf(shown, 20, L"%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    EXPECT_EQ(Text(IDC_EDIT_MODIFIED) + Text(IDC_EDIT_NEW_MODIFIED), CString(shown) + shown);
+    EXPECT_TRUE(Checked(IDC_CHK_OPT_BASIC) && Checked(IDC_CHK_OPT_BACKUP));
+    EXPECT_FALSE(Checked(IDC_CHK_OPT_TIME) || Enabled(IDC_CHK_OPT_VERSION));
+
+    answers = {folder};
+    dialog.OnBrowseFolder();
+    EXPECT_EQ(Text(IDC_EDIT_NAME), folder.substr(folder.rfind(L'\\') + 1));
+    EXPECT_TRUE(Checked(IDC_CHK_DIRECTORY));
+    dialog.OnBrowseFile();  // cancelled: nothing changes
+    EXPECT_EQ(dialog.GetPathName(), folder);
+    dialog.OnBrowseFolder();  // cancelled: no target is left
+    EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), L"");
+    answers = {file};
+    dialog.OnBrowseFile();
+    EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
+    EXPECT_EQ(messages, Texts{});
+}
+
+TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
+    wchar_t own[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, own, MAX_PATH);
+    CString cased = own;
+    for (wchar_t& c : cased) c = static_cast<wchar_t>(::towupper(c));
+    Write(L"any.txt", "x");
+    for (const CString& path : {CString(own), cased, Path(L"gone.txt"), Path(L"an?.txt")}) {
+        Load(path);
+        EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), path);  // chosen, not loaded
+    }
+    dialog.OnOK();  // nothing is written from a snapshot that no load filled
+    EXPECT_EQ(messages, (Texts{L"提示|不能修改自身!", L"提示|不能修改自身!", L"提示|文件句柄无效!",
+                               L"提示|文件句柄无效!", L"提示|路径不能为空!"}));
+}
+
+TEST_F(Loading, ShowsTheWholeSizeOfAFileOfFourGibibytesAndMore) {
+    const CString file = Write(L"big.bin", "");
+    const HANDLE handle =
+        ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER end{};
+    end.QuadPart = (1ll << 32) + 100;  // sparse where the file system allows it
+    ASSERT_TRUE(::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle));
+    ::CloseHandle(handle);
+    Load(file);
+    EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"4294967396 字节");
+}
+
+}  // namespace

@@ -1,0 +1,76 @@
+// "修改" on real files: the backup, the order of the steps, and what stops them.
+#include <atomic>
+#include <thread>
+
+#include "modify/Backup.h"
+#include "platform/SystemDll.h"
+#include "tests/win/InProcess.h"
+
+namespace {
+
+using Modify = InProcess;
+
+TEST_F(Modify, NeedsATargetAndMakesOneBackupNeverOverAnother) {
+    dialog.OnOK();
+    const CString file = Write(L"a.txt", "first");
+    Load(file);
+    dialog.OnOK();
+    WriteAll(file, "second");
+    dialog.OnOK();
+    EXPECT_EQ(ReadAll(file + L"_bak"), "first");
+    // A "_bak" that is no file is no backup: nothing else happens.
+    const CString other = Write(L"b.txt", "x");
+    ::CreateDirectoryW((other + L"_bak").c_str(), nullptr);
+    Load(other);
+    Check(IDC_CHK_HIDDEN);
+    dialog.OnOK();
+    EXPECT_FALSE(::GetFileAttributesW(other.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    // "强制" can only be ticked by the program itself, and then no version string is written.
+    Load(CopyFixture("ver_chinese"));
+    Check(IDC_CHK_OPT_VERSION);
+    Check(IDC_CHK_OPT_FORCE);
+    dialog.OnOK();
+    EXPECT_EQ(messages, (Texts{L"提示|路径不能为空!", L"提示|文件修改完成!", L"提示|文件修改完成!",
+                               L"提示|备份失败!\n文件未修改!", L"提示|强制修改功能尚未实现!",
+                               L"提示|文件修改完成!"}));
+}
+
+TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {
+    const std::string contents(64 << 20, 'b');
+    const CString file = Write(L"big.bin", contents), backup = file + L"_bak";
+    // Watched from another thread while it runs: a "_bak" is only ever there whole.
+    std::atomic<bool> done{false};
+    std::thread copy([&] {
+        EXPECT_EQ(MakeBackup(file, [] {}), BackupResult::Made);
+        done = true;
+    });
+    bool underWay = false, incomplete = false;
+    WIN32_FIND_DATAW entry;
+    while (!done) {
+        const HANDLE partial = ::FindFirstFileW((backup + L".partial*").c_str(), &entry);
+        underWay |= partial != INVALID_HANDLE_VALUE;
+        ::FindClose(partial);
+        const HANDLE whole = ::FindFirstFileW(backup.c_str(), &entry);
+        incomplete |= whole != INVALID_HANDLE_VALUE && entry.nFileSizeLow != contents.size();
+        ::FindClose(whole);
+    }
+    copy.join();
+    EXPECT_FALSE(incomplete);
+    EXPECT_EQ(ReadAll(backup), contents);
+    EXPECT_EQ(MakeBackup(file, [] {}), BackupResult::Kept);
+
+    const CString locked = Write(L"locked.bin", "x");
+    const HANDLE lock =
+        ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(MakeBackup(locked, [] {}), BackupResult::Failed);
+    ::CloseHandle(lock);
+    EXPECT_EQ(::FindFirstFileW((locked + L"_*").c_str(), &entry), INVALID_HANDLE_VALUE);
+    if (!underWay) GTEST_SKIP() << "the copy ended before it could be seen under way";
+}
+
+TEST_F(Modify, ASystemDllThatCannotBeLoadedIsReported) {
+    EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
+    EXPECT_EQ(messages, Texts{L"提示|无法加载系统文件 quorvane-missing.dll!"});
+}
+
+}  // namespace

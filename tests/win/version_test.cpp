@@ -1,0 +1,157 @@
+// The version strings of real and crafted files: shown on load, and stored in place where the
+// file keeps them, judged by the file's bytes and by the platform's own version calls.
+#include "tests/support/VersionImage.h"
+#include "tests/win/InProcess.h"
+
+#include <imagehlp.h>
+
+namespace {
+
+class Version : public InProcess {
+  protected:
+    // Loads the file and ticks "版本" alone, so that only version strings are written.
+    void LoadForVersion(const CString& file) {
+        Load(file);
+        Check(IDC_CHK_OPT_VERSION);
+        Check(IDC_CHK_OPT_BASIC, false);
+        Check(IDC_CHK_OPT_BACKUP, false);
+    }
+};
+
+size_t ChecksumOffset(const std::string& file) {
+    return *reinterpret_cast<const uint32_t*>(&file[0x3C]) + 88;
+}
+
+uint32_t& ChecksumField(std::string& file) {
+    return *reinterpret_cast<uint32_t*>(&file[ChecksumOffset(file)]);
+}
+
+// True when the bytes that differ all lie in the file's version block or its checksum field.
+bool DiffersOnlyInTheResource(const std::string& before, const std::string& after) {
+    const size_t block = before.find(std::string("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0", 22)) - 6;
+    const size_t end = block + *reinterpret_cast<const uint16_t*>(&before[block]);
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i] != after[i] && (i < block || i >= end) && i - ChecksumOffset(before) >= 4)
+            return false;
+    }
+    return before.size() == after.size() && before != after;
+}
+
+TEST_F(Version, ShowsTheFirstTranslationsStringsWhereverTheResourceLives) {
+    wchar_t chinese[256] = {};
+    ::VerLanguageNameW(0x0804, chinese, 256);
+    for (const char* fixture : {"ver_chinese", "ver_neutral32", "ver_english"}) {
+        Load(CopyFixture(fixture));
+        EXPECT_EQ(Text(IDC_EDIT_FILEVERSION), L"1.0.0.123") << fixture;
+        EXPECT_EQ(Text(IDC_EDIT_LEGALCOPYRIGHT), L"版权所有 (C) 2026");
+        EXPECT_EQ(Text(IDC_EDIT_LANGUAGE), chinese);
+        // A field takes as many bytes of code page 936 as its stored text has.
+        EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_PRODUCTNAME), EM_GETLIMITTEXT, 0, 0), 8);
+        EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION));
+    }
+    Load(CopyFixture("ver_no_translation"));
+    EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION) && Text(IDC_EDIT_PRODUCTNAME).empty());
+    EXPECT_EQ(messages, Texts{L"提示|获取语言失败!"});
+}
+
+TEST_F(Version, AnEditChangesOnlyTheResourceWhereItLivesAndNoEditNothing) {
+    for (const char* fixture : {"ver_neutral32", "ver_english", "ver_chinese"}) {
+        const CString file = CopyFixture(fixture);
+        const std::string original = ReadAll(file);
+        const uint64_t written = LastWrite(file);
+        LoadForVersion(file);
+        dialog.OnOK();
+        EXPECT_EQ(ReadAll(file), original) << fixture;
+        EXPECT_EQ(LastWrite(file), written);
+        SetText(IDC_EDIT_PRODUCTNAME, L"新产品");
+        SetText(IDC_EDIT_FILEVERSION, L"2.0");
+        dialog.OnOK();
+        EXPECT_TRUE(DiffersOnlyInTheResource(original, ReadAll(file)));
+        EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"新产品");
+        EXPECT_EQ(PlatformVersionString(file, L"FileVersion"), L"2.0");
+        EXPECT_EQ(PlatformVersionString(file, L"CompanyName"), L"示例公司");
+    }
+    EXPECT_EQ(messages, Texts(6, L"提示|文件修改完成!"));
+}
+
+TEST_F(Version, AValidChecksumStaysValidAndAWrongOneAsItWas) {
+    for (uint32_t wrong : {0, 1}) {
+        const CString file = CopyFixture("ver_english");
+        DWORD header, computed;
+        ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
+        std::string bytes = ReadAll(file);
+        ChecksumField(bytes) = computed + wrong;
+        WriteAll(file, bytes);
+        LoadForVersion(file);
+        SetText(IDC_EDIT_COMMENTS, L"改");
+        dialog.OnOK();
+        ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
+        EXPECT_EQ(PlatformVersionString(file, L"Comments"), L"改");
+        EXPECT_EQ(header, wrong ? ChecksumField(bytes) : computed);
+    }
+}
+
+TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
+    using fixture::Put32;
+    fixture::Bytes block = fixture::VersionBlock({{u"ProductName", u"示例产品"}});
+    block.resize(block.size() + 32, 0xAB);  // as some tools write it: bytes after the block
+    const std::function<void(fixture::PeFile&)> crafts[] = {
+        [](fixture::PeFile& f) { fixture::Put16(f.bytes, f.dataOffsets[0], 0xFFF0); },
+        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries + 4, 0x100000); },  // past the end
+        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries + 4, 0x7FFFFFF0); },
+        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries, 0x50000); },  // in no section
+        [](fixture::PeFile&) {}};
+    for (const auto& craft : crafts) {
+        fixture::PeFile image = fixture::MakePeFile({{0x0804, block}});
+        craft(image);
+        LoadForVersion(Write(L"crafted.exe", {image.bytes.begin(), image.bytes.end()}));
+        EXPECT_EQ(Text(IDC_EDIT_NAME), L"crafted.exe");
+        EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), &craft == &crafts[4]);
+    }
+    const std::string original = ReadAll(Path(L"crafted.exe"));
+    dialog.OnOK();
+    EXPECT_EQ(ReadAll(Path(L"crafted.exe")), original);
+    SetText(IDC_EDIT_PRODUCTNAME, L"产品");
+    dialog.OnOK();
+    EXPECT_TRUE(DiffersOnlyInTheResource(original, ReadAll(Path(L"crafted.exe"))));
+    EXPECT_EQ(messages, Texts(2, L"提示|文件修改完成!"));
+}
+
+TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
+    CString file = CopyFixture("ver_chinese");
+    // Another program changes a string after the load; the user's edit of another keeps it.
+    LoadForVersion(file);
+    SetText(IDC_EDIT_PRODUCTNAME, L"产品");
+    std::string bytes = ReadAll(file);
+    bytes.replace(bytes.find("\x3a\x79\x8b\x4f\x6c\x51"), 6, "\x2b\x52\xb6\x5b\x6c\x51");
+    WriteAll(file, bytes);
+    dialog.OnOK();
+    EXPECT_EQ(PlatformVersionString(file, L"CompanyName"), L"别家公司");
+    EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"产品");
+    LoadForVersion(file);
+    SetText(IDC_EDIT_PRODUCTNAME, L"示例产");  // three units in the room of the two left
+    dialog.OnOK();
+    EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"产品");
+
+    // Locked, replaced, deleted after the load: reported, and the form stays as it is.
+    HANDLE lock = INVALID_HANDLE_VALUE;
+    const std::function<void()> mishaps[] = {
+        [&] { lock = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0); },
+        [&] { WriteAll(file, "no longer a program"); }, [&] { ::DeleteFileW(file.c_str()); }};
+    for (const auto& mishap : mishaps) {
+        LoadForVersion(file = CopyFixture("ver_chinese"));
+        SetText(IDC_EDIT_PRODUCTNAME, L"产品");
+        mishap();
+        dialog.OnOK();
+        ::CloseHandle(std::exchange(lock, INVALID_HANDLE_VALUE));
+        EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION) && Checked(IDC_CHK_OPT_VERSION));
+    }
+    EXPECT_EQ(
+        messages,
+        (Texts{L"提示|文件修改完成!", L"提示|产品名称的新内容过长!\n版本信息未修改!",
+               L"提示|文件修改完成!", L"提示|版本修改失败!\n错误代码: 32", L"提示|文件修改完成!",
+               L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
+               L"提示|版本修改失败!\n错误代码: 2", L"提示|文件修改完成!"}));
+}
+
+}  // namespace
