@@ -15,9 +15,8 @@ class CPaintDC {
     HDC GetSafeHdc() const { return m_hDC; }
     BOOL DrawIcon(int x, int y, HICON icon) { return ::DrawIcon(m_hDC, x, y, icon); }
 
-    HDC m_hDC = nullptr;
-    PAINTSTRUCT m_ps{};
-
   private:
     HWND window_;
+    PAINTSTRUCT m_ps{};
+    HDC m_hDC = nullptr;
 };

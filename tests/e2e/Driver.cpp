@@ -6,44 +6,25 @@
 
 namespace {
 
-// Between two looks. Looking much more often slows the program: under Wine every look at another
-// process's windows is a request to the server that the program needs too.
-constexpr DWORD kPoll = 5;
-
-template <class Found>
-bool Within(DWORD ms, Found found) {
-    for (const DWORD start = ::GetTickCount(); !found(); ::Sleep(kPoll)) {
+// Looks every 5 ms until done or the time is up. Looking much more often slows the program: under
+// Wine every look at another process's windows is a request to the server that it needs too.
+template <class Done>
+bool Within(DWORD ms, Done done) {
+    for (const DWORD start = ::GetTickCount(); !done(); ::Sleep(5)) {
         if (::GetTickCount() - start > ms) return false;
     }
     return true;
 }
 
-struct Search {
-    DWORD id;
-    const wchar_t* caption;
-    HWND skip[2];
-    HWND found;
-};
-
-BOOL CALLBACK Match(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    DWORD owner = 0;
-    wchar_t name[16] = {};
-    ::GetWindowThreadProcessId(window, &owner);
-    ::GetClassNameW(window, name, 16);
-    if (owner != search->id || !::IsWindowVisible(window) || wcscmp(name, L"#32770") != 0 ||
-        window == search->skip[0] || window == search->skip[1] ||
-        (search->caption && TextOf(window) != search->caption)) {
-        return TRUE;
+// A shown dialog of the thread other than `except`, with the caption when one is given.
+HWND FindDialog(DWORD thread, HWND except, const wchar_t* caption) {
+    for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", caption));) {
+        if (window != except && ::IsWindowVisible(window) &&
+            ::GetWindowThreadProcessId(window, nullptr) == thread) {
+            return window;
+        }
     }
-    search->found = window;
-    return FALSE;
-}
-
-HWND FindDialog(DWORD id, const wchar_t* caption, HWND skip1, HWND skip2, DWORD ms) {
-    Search search{id, caption, {skip1, skip2}, nullptr};
-    Within(ms, [&] { return !::EnumWindows(&Match, reinterpret_cast<LPARAM>(&search)); });
-    return search.found;
+    return nullptr;
 }
 
 }  // namespace
@@ -53,66 +34,6 @@ std::wstring BuildPath(const std::wstring& relative) {
     std::wstring path = L"Z:" + std::wstring(build.begin(), build.end()) + L"/" + relative;
     for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
     return path;
-}
-
-Program::Program(const std::wstring& exe) {
-    std::wstring command = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
-        return;
-    }
-    ::CloseHandle(info.hThread);
-    process = info.hProcess;
-    id = info.dwProcessId;
-    main = FindDialog(id, L"Telvaro V1.0", nullptr, nullptr, 20000);
-}
-
-Program::~Program() {
-    if (!process) return;
-    if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) ::TerminateProcess(process, 1);
-    ::CloseHandle(process);
-}
-
-HWND Program::WaitForDialog(DWORD ms, HWND except) const {
-    return FindDialog(id, nullptr, main, except, ms);
-}
-
-std::wstring Program::AnswerMessage(DWORD ms) const {
-    const HWND box = WaitForDialog(ms);
-    std::wstring text;
-    // A message box is shown once its text (the static control 0xFFFF) is in place.
-    if (!box || !Within(ms, [&] { return !(text = ItemText(box, 0xFFFF)).empty(); })) return L"";
-    const std::wstring caption = TextOf(box);
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    return WaitUntilGone(box, ms) ? caption + L"|" + text : L"";
-}
-
-bool Program::ChooseFile(const std::wstring& path) const {
-    Click(main, IDC_BTN_FILE);
-    const HWND dialog = WaitForDialog(15000);
-    // Wine's dialog fills itself in after it appears. The file-name field (0x47C) is a
-    // ComboBoxEx holding a ComboBox holding the Edit that takes the text.
-    HWND edit = nullptr;
-    if (!dialog || !Within(15000, [&] {
-            HWND field = ::GetDlgItem(dialog, 0x47C);
-            if (!field || !::IsWindowVisible(field)) return false;
-            if (HWND combo = ::FindWindowExW(field, nullptr, L"ComboBox", nullptr)) field = combo;
-            return (edit = ::FindWindowExW(field, nullptr, L"Edit", nullptr)) != nullptr;
-        })) {
-        return false;
-    }
-    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-    Click(dialog, IDOK);
-    return WaitUntilGone(dialog, 15000);
-}
-
-DWORD Program::WaitForExit(DWORD ms) const {
-    DWORD code = STILL_ACTIVE;
-    if (::WaitForSingleObject(process, ms) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
-    return code;
 }
 
 std::wstring TextOf(HWND window) {
@@ -140,4 +61,67 @@ void Click(HWND dialog, int id) {
 
 bool WaitUntilGone(HWND window, DWORD ms) {
     return Within(ms, [&] { return !::IsWindow(window) || !::IsWindowVisible(window); });
+}
+
+Program::Program(const std::wstring& exe) {
+    std::wstring command = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info)) {
+        return;
+    }
+    ::CloseHandle(info.hThread);
+    process = info.hProcess;
+    id = info.dwProcessId;
+    thread = info.dwThreadId;
+    Within(20000, [&] { return (main = FindDialog(thread, nullptr, L"Telvaro V1.0")) != nullptr; });
+}
+
+Program::~Program() {
+    if (process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT)
+        ::TerminateProcess(process, 1);
+    if (process) ::CloseHandle(process);
+}
+
+HWND Program::WaitForDialog(DWORD ms) const {
+    HWND found = nullptr;
+    Within(ms, [&] { return (found = FindDialog(thread, main, nullptr)) != nullptr; });
+    return found;
+}
+
+std::wstring Program::AnswerMessage(DWORD ms) const {
+    const HWND box = WaitForDialog(ms);
+    std::wstring text;
+    // A message box is shown once its text (the static control 0xFFFF) is in place.
+    if (!box || !Within(ms, [&] { return !(text = ItemText(box, 0xFFFF)).empty(); })) return L"";
+    const std::wstring caption = TextOf(box);
+    Click(box, IDOK);
+    return WaitUntilGone(box, ms) ? caption + L"|" + text : L"";
+}
+
+bool Program::ChooseFile(const std::wstring& path) const {
+    Click(main, IDC_BTN_FILE);
+    const HWND dialog = WaitForDialog(15000);
+    // Wine's dialog fills itself in after it appears. Its file-name field (0x47C) is a ComboBoxEx
+    // holding a ComboBox holding the Edit that takes the text.
+    HWND edit = nullptr;
+    if (!dialog || !Within(15000, [&] {
+            HWND field = ::GetDlgItem(dialog, 0x47C);
+            if (!field || !::IsWindowVisible(field)) return false;
+            if (HWND combo = ::FindWindowExW(field, nullptr, L"ComboBox", nullptr)) field = combo;
+            return (edit = ::FindWindowExW(field, nullptr, L"Edit", nullptr)) != nullptr;
+        })) {
+        return false;
+    }
+    ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Click(dialog, IDOK);
+    return WaitUntilGone(dialog, 15000);
+}
+
+DWORD Program::WaitForExit(DWORD ms) const {
+    DWORD code = STILL_ACTIVE;
+    if (::WaitForSingleObject(process, ms) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
+    return code;
 }

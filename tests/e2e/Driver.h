@@ -1,5 +1,5 @@
-// Drives a running Quorvane.exe from another process through window messages, as a user's clicks
-// and keys would reach it. Shared by the end-to-end test and the benchmark.
+// Drives a running program from another process through window messages, as a user's clicks and
+// keys would reach it. Shared by the end-to-end test and the benchmark.
 #pragma once
 
 #include <windows.h>
@@ -8,32 +8,29 @@
 
 // A path inside the build folder, as Wine names it (drive Z:).
 std::wstring BuildPath(const std::wstring& relative);
-
-class Program {
-  public:
-    // Starts the program and waits until its main dialog answers; Started() says whether it did.
-    explicit Program(const std::wstring& exe);
-    ~Program();
-    bool Started() const { return main != nullptr; }
-    // Another #32770 window of the process (a message box, the file dialog, the about box).
-    HWND WaitForDialog(DWORD ms, HWND except = nullptr) const;
-    // Waits for the next message box, presses its OK button, and gives "caption|text"; empty when
-    // none came.
-    std::wstring AnswerMessage(DWORD ms = 10000) const;
-    // "文件", then the path typed into the file dialog and confirmed; true once it has closed.
-    bool ChooseFile(const std::wstring& path) const;
-    // The exit code, or STILL_ACTIVE after the timeout.
-    DWORD WaitForExit(DWORD ms) const;
-
-    HANDLE process = nullptr;
-    DWORD id = 0;
-    HWND main = nullptr;
-};
-
 std::wstring TextOf(HWND window);  // through WM_GETTEXT, which crosses processes
 std::wstring ItemText(HWND dialog, int id);
 void SetItemText(HWND dialog, int id, const std::wstring& text);
 void SetItemChecked(HWND dialog, int id, bool ticked);
-// Posts the click: a handler that opens a modal window must not hold the sender.
+// Posted: a handler that opens a modal window must not hold the sender.
 void Click(HWND dialog, int id);
 bool WaitUntilGone(HWND window, DWORD ms);
+
+struct Program {
+    // Starts the program and waits until its main dialog answers.
+    explicit Program(const std::wstring& exe);
+    ~Program();
+    bool Started() const { return main != nullptr; }
+    // Another dialog of the program once it is shown: a message box, the file dialog, the about
+    // box.
+    HWND WaitForDialog(DWORD ms) const;
+    // Presses OK on the next message box and gives "caption|text"; empty when none came.
+    std::wstring AnswerMessage(DWORD ms = 10000) const;
+    // "文件", then the path typed into the file dialog and confirmed; true once it has closed.
+    bool ChooseFile(const std::wstring& path) const;
+    DWORD WaitForExit(DWORD ms) const;  // the exit code, or STILL_ACTIVE
+
+    HANDLE process = nullptr;
+    DWORD id = 0, thread = 0;
+    HWND main = nullptr;
+};

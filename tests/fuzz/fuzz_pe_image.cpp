@@ -1,9 +1,8 @@
-// Any bytes as a file: the PE reader never reads outside them and never places a version
-// resource outside them; the checksum's running sum agrees with a fresh one after a rewrite.
+// Any bytes as a file: the PE reader never reads outside them, never places a version resource
+// outside them, and the block it chooses is read within its bounds.
 #include <algorithm>
 #include <cstring>
 
-#include "version/PeChecksum.h"
 #include "version/PeImage.h"
 #include "version/VersionBlock.h"
 
@@ -25,15 +24,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             ReadVersionTable(data + *chosen->offset, std::min<size_t>(chosen->size, 0xFFFF));
         }
     }
-    if (size < 16) return 0;
-    const uint64_t field = data[0] % 8, at = 12 + data[1] % (size - 12);
-    const size_t count = std::min<size_t>(size - at, data[2] + 1);
-    std::vector<uint8_t> changed(data, data + size);
-    std::reverse(changed.begin() + at, changed.begin() + at + count);
-    PeWordSum running(field), fresh(field);
-    running.Add(0, data, size);
-    running.Replace(at, data + at, changed.data() + at, count);
-    fresh.Add(0, changed.data(), size);
-    CHECK(running.Checksum(size) == fresh.Checksum(size));
     return 0;
 }

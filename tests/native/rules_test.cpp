@@ -4,8 +4,6 @@
 #include "modify/ModifyPlan.h"
 #include "target/AttributeBits.h"
 
-namespace {
-
 TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
     // The loaded word, the bits of the ticked boxes, the word written.
     for (const auto& [loaded, ticked, written] : std::vector<std::array<uint32_t, 3>>{
@@ -59,5 +57,3 @@ TEST(ModifyPlan, StepsInTheirOrder) {
         EXPECT_EQ(taken, steps) << boxes << " " << state << " " << fails;
     }
 }
-
-}  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 constexpr uint64_t kSecond = 10'000'000;  // file time ticks
 constexpr int64_t kHour = 3600;
 // UTC file times worked out apart from the program (ticks since 1601-01-01 00:00:00 UTC).
@@ -57,29 +55,3 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
     }
     EXPECT_FALSE(TimeTextToFileTime("1601-01-01 07:59:59", 8 * kHour));  // before 1601 in UTC
 }
-
-TEST(TimeText, UneditedTimesComeBackExactlyAndShapesAreCheckedFirst) {
-    const uint64_t loaded = k2015 + 1234567;  // with a fraction of a second
-    const std::string shown = "2015-01-02 11:04:05";
-    struct Case {
-        std::array<std::string, 3> typed;
-        int refused;
-        std::array<uint64_t, 3> times;
-    };
-    for (const Case& c : std::vector<Case>{
-             {{shown, shown, shown}, -1, {loaded, loaded, loaded}},
-             {{shown, "2015-01-02 11:04:06", shown}, -1, {loaded, k2015 + kSecond, loaded}},
-             // The malformed last-write text before the out-of-range creation one.
-             {{"2015-13-02 11:04:05", "2015-01-02", shown}, 1, {}},
-             {{"2015-13-02 11:04:05", shown, "x"}, 2, {}},
-             {{"2015-13-02 11:04:05", shown, shown}, 0, {}},
-             {{shown, shown, "1601-01-01 08:00:00"}, 2, {}}}) {  // 0: "leave unchanged"
-        std::array<NewTimeText, 3> texts;
-        for (int i = 0; i < 3; ++i) texts[i] = {c.typed[i], shown, loaded};
-        const FileTimesDecision decision = DecideFileTimes(texts, 8 * kHour);
-        EXPECT_EQ(decision.refused, c.refused) << c.typed[0] << "|" << c.typed[1];
-        EXPECT_EQ(decision.times, c.times);
-    }
-}
-
-}  // namespace

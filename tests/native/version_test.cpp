@@ -12,16 +12,14 @@
 
 using namespace fixture;
 
-namespace {
-
 const Bytes kBlock =
     VersionBlock({{u"FileVersion", u"1.0.0.123"}, {u"ProductName", u"示例"}, {u"Comments", u""}});
 
-std::optional<VersionTable> Read(const Bytes& block) {
+static std::optional<VersionTable> Read(const Bytes& block) {
     return ReadVersionTable(block.data(), block.size());
 }
 
-TEST(VersionBlock, FindsTheFirstTranslationsStrings) {
+TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHoldTogether) {
     const std::optional<VersionTable> table = Read(kBlock);
     ASSERT_TRUE(table && table->translation);
     EXPECT_EQ(table->translation->language, 0x0804);
@@ -40,28 +38,20 @@ TEST(VersionBlock, FindsTheFirstTranslationsStrings) {
     Bytes padded = kBlock;  // bytes after the block are no part of it
     padded.resize(padded.size() + 64, 0xCC);
     EXPECT_TRUE(Read(padded));
-}
 
-TEST(VersionBlock, RefusesATreeThatDoesNotHoldTogether) {
-    // Where the entries with these keys start.
-    auto entry = [](const std::u16string& key) {
-        const Bytes pattern(reinterpret_cast<const uint8_t*>(key.data()),
-                            reinterpret_cast<const uint8_t*>(key.data() + key.size() + 1));
-        return std::search(kBlock.begin(), kBlock.end(), pattern.begin(), pattern.end()) -
-               kBlock.begin() - 6;
-    };
-    const size_t strings = entry(u"StringFileInfo"), version = entry(u"FileVersion");
-    const std::pair<const char*, std::function<void(Bytes&)>> cases[] = {
-        {"length word past the bytes", [](Bytes& b) { Put16(b, 0, b.size() + 4); }},
-        {"length word too short", [](Bytes& b) { Put16(b, 0, 4); }},
-        {"children past their parent", [](Bytes& b) { Put16(b, 0, 100); }},
-        {"child past its parent", [&](Bytes& b) { Put16(b, strings, 0x7000); }},
-        {"value past its entry", [&](Bytes& b) { Put16(b, version + 2, 200); }},
-        {"unterminated key", [&](Bytes& b) { Put16(b, version, 16); }},
-        {"another root", [](Bytes& b) { b[6] = 'W'; }},
-        {"cut short", [](Bytes& b) { b.pop_back(); }},
-    };
-    for (const auto& [name, mutate] : cases) {
+    const size_t strings = 0x5C, version = 0x98;  // where these two entries start
+    ASSERT_EQ(kBlock[strings + 6], 'S');
+    ASSERT_EQ(kBlock[version + 6], 'F');
+    for (const auto& [name, mutate] :
+         std::vector<std::pair<const char*, std::function<void(Bytes&)>>>{
+             {"length word past the bytes", [](Bytes& b) { Put16(b, 0, b.size() + 4); }},
+             {"length word too short", [](Bytes& b) { Put16(b, 0, 4); }},
+             {"children past their parent", [](Bytes& b) { Put16(b, 0, 100); }},
+             {"child past its parent", [&](Bytes& b) { Put16(b, strings, 0x7000); }},
+             {"value past its entry", [&](Bytes& b) { Put16(b, version + 2, 200); }},
+             {"unterminated key", [&](Bytes& b) { Put16(b, version, 16); }},
+             {"another root", [](Bytes& b) { b[6] = 'W'; }},
+             {"cut short", [](Bytes& b) { b.pop_back(); }}}) {
         Bytes block = kBlock;
         mutate(block);
         EXPECT_FALSE(Read(block)) << name;
@@ -89,44 +79,44 @@ TEST(RewriteVersionString, KeepsTheRestOfTheRoomAndRefusesWhatDoesNotFit) {
               RewriteResult::Invalid);
 }
 
-PeFileReader ReaderOf(const Bytes& file) {
-    return [&file](uint64_t offset, void* into, size_t size) {
-        std::copy_n(file.begin() + offset, size, static_cast<uint8_t*>(into));
-        return true;
-    };
+static std::optional<PeImage> ReadImage(const Bytes& file) {
+    return ReadPeImage(
+        [&file](uint64_t offset, void* into, size_t size) {
+            std::copy_n(file.begin() + offset, size, static_cast<uint8_t*>(into));
+            return true;
+        },
+        file.size());
 }
 
 TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
     const PeFile file = MakePeFile({{0x0409, kBlock}, {0x0000, kBlock}}, 4096);
-    const std::optional<PeImage> image = ReadPeImage(ReaderOf(file.bytes), file.bytes.size());
+    const std::optional<PeImage> image = ReadImage(file.bytes);
     ASSERT_TRUE(image && image->versions.size() == 2);
     EXPECT_EQ(image->checksumOffset, file.checksum);
     EXPECT_EQ(image->versions[1].language, 0x0000);
     EXPECT_EQ(image->versions[1].offset, file.dataOffsets[1]);
     EXPECT_EQ(image->versions[1].size, kBlock.size());
-
     // A data entry's (RVA, size) that does not lie in one section's bytes gives no place.
     const uint32_t rva = 0x1000 + static_cast<uint32_t>(file.dataOffsets[0] - 0x200);
     for (const auto& [at, size] : {std::pair<uint32_t, uint32_t>{0x9000, 16},  // in no section
-                                   {rva, 0x7FFFFFF0},  // past the file's end
+                                   {rva, 0x7FFFFFF0},  // past the end of the file
                                    {rva, 0x1000},      // past its section, into appended data
                                    {0x0800, 16}}) {
         Bytes bytes = file.bytes;
         Put32(bytes, file.dataEntries, at);
         Put32(bytes, file.dataEntries + 4, size);
-        const std::optional<PeImage> broken = ReadPeImage(ReaderOf(bytes), bytes.size());
+        const std::optional<PeImage> broken = ReadImage(bytes);
         ASSERT_TRUE(broken);
         EXPECT_FALSE(broken->versions[0].offset) << std::hex << at << " " << size;
     }
     Bytes bytes = file.bytes;
-    Put16(bytes, 0x200 + 0x30 + 14, 0xFFFF);  // more languages than the directory holds
-    EXPECT_FALSE(ReadPeImage(ReaderOf(bytes), bytes.size()));
+    Put16(bytes, 0x23E, 0xFFFF);  // more languages than the directory holds
+    EXPECT_FALSE(ReadImage(bytes));
     bytes[0] = 'X';
-    EXPECT_FALSE(ReadPeImage(ReaderOf(bytes), bytes.size()));
+    EXPECT_FALSE(ReadImage(bytes));
 }
 
 TEST(PeImage, ChoosesTheEntryTheResourceLoaderWould) {
-    const std::vector<uint16_t> chinese = {0x0000, 0x0804, 0x0804, 0x0409};
     const std::pair<std::vector<uint16_t>, int> cases[] = {
         {{0x0409, 0x0804}, 0x0804},
         {{0x0804, 0x0000}, 0x0000},  // the neutral language first
@@ -136,13 +126,13 @@ TEST(PeImage, ChoosesTheEntryTheResourceLoaderWould) {
     for (const auto& [languages, chosen] : cases) {
         std::vector<PeVersionEntry> entries;
         for (uint16_t language : languages) entries.push_back({language, 16, 0x400});
-        const PeVersionEntry* entry = ChooseVersionEntry(entries, chinese);
+        const PeVersionEntry* entry = ChooseVersionEntry(entries, {0, 0x0804, 0x0804, 0x0409});
         EXPECT_EQ(entry ? entry->language : -1, chosen);
     }
 }
 
-// The system's own computation (CheckSumMappedFile) written out plainly, and the field.
-uint32_t SystemChecksum(const Bytes& file, size_t field) {
+// The system's own computation (CheckSumMappedFile), written out plainly.
+static uint32_t SystemChecksum(const Bytes& file, size_t field) {
     uint32_t sum = 0;
     for (size_t i = 0; i < file.size(); i += 2) {
         sum += file[i] | (i + 1 < file.size() ? file[i + 1] << 8 : 0);
@@ -154,9 +144,6 @@ uint32_t SystemChecksum(const Bytes& file, size_t field) {
     }
     return sum + static_cast<uint32_t>(file.size());
 }
-uint32_t Field(const Bytes& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t{b[at + 3]} << 24;
-}
 
 TEST(PeChecksum, IncrementalUpdateAgreesWithTheSystemsComputation) {
     std::mt19937 random(20261206);
@@ -166,7 +153,9 @@ TEST(PeChecksum, IncrementalUpdateAgreesWithTheSystemsComputation) {
         for (uint8_t& byte : file) byte = static_cast<uint8_t>(random() % 4 ? random() : 0xFF);
         PeWordSum sum(field);
         sum.Add(0, file.data(), file.size());
-        ASSERT_EQ(sum.ChecksumWith(Field(file, field), file.size()), SystemChecksum(file, field));
+        ASSERT_EQ(
+            sum.ChecksumWith(file[8] | file[9] << 8 | file[10] << 16 | file[11] << 24, file.size()),
+            SystemChecksum(file, field));
         // A range at an odd or even offset, up to the end, clear of the field.
         const bool multiple = round % 8 == 0;
         const size_t at = multiple ? 12 : 12 + random() % (file.size() - 12);
@@ -186,5 +175,3 @@ TEST(PeChecksum, IncrementalUpdateAgreesWithTheSystemsComputation) {
         ASSERT_EQ(SystemChecksum(changed, field), checksum) << round;
     }
 }
-
-}  // namespace

@@ -81,32 +81,15 @@ inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resource
     }
     b.resize((b.size() + 0x1FF) & ~size_t{0x1FF});
     const uint32_t raw = static_cast<uint32_t>(b.size() - 0x200);
-    // "MZ", the PE header at 0x40, one section, the PE32+ optional header, then the resource
-    // directory's place and size, and the section's.
-    for (const auto& [at, value] : std::vector<std::pair<size_t, uint32_t>>{
-             {0, 0x5A4D},
-             {0x3C, 0x40},
-             {0x40, 0x4550},
-             {0x44, 0x18664},
-             {0x54, 240},
-             {0x58, 0x20B},
-             {0xC4, 16},
-             {0xD8, 0x1000},
-             {0xDC, raw},
-             {0x150, raw},
-             {0x154, 0x1000},
-             {0x158, raw},
-             {0x15C, 0x200},
-             // Type 16 -> name 1 -> the languages (at 0x230), each to its data entry.
-             {0x20E, 1},
-             {0x210, 16},
-             {0x214, 0x80000018},
-             {0x226, 1},
-             {0x228, 1},
-             {0x22C, 0x80000030},
-             {0x23E, count}}) {
-        Put32(b, at, value);
-    }
+    // "MZ", the PE header at 0x40, one section, the PE32+ optional header, the resource
+    // directory's place and size, the section's; then type 16 -> name 1 -> the languages (at
+    // 0x230), each of which points to its data entry.
+    const uint32_t fields[][2] = {
+        {0, 0x5A4D},         {0x3C, 0x40}, {0x40, 0x4550}, {0x44, 0x18664},     {0x54, 240},
+        {0x58, 0x20B},       {0xC4, 16},   {0xD8, 0x1000}, {0xDC, raw},         {0x150, raw},
+        {0x154, 0x1000},     {0x158, raw}, {0x15C, 0x200}, {0x20E, 1},          {0x210, 16},
+        {0x214, 0x80000018}, {0x226, 1},   {0x228, 1},     {0x22C, 0x80000030}, {0x23E, count}};
+    for (const auto& [at, value] : fields) Put32(b, at, value);
     for (uint32_t i = 0; i < count; ++i) {
         const size_t entry = file.dataEntries + 16 * i;
         Put32(b, 0x240 + 8 * i, resources[i].first);

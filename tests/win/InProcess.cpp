@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "platform/WinApp.h"
 
@@ -16,8 +15,8 @@ TEST(Harness, RunsAsOurUsersSystemsDoInCodePage936) {
 
 InProcess::InProcess() {
     static int count = 0;
-    const std::string name = "quorvane-" + std::to_string(::GetCurrentProcessId()) + "-";
-    folder = (std::filesystem::temp_directory_path() / (name + std::to_string(++count))).wstring();
+    folder = std::filesystem::temp_directory_path() / ("quorvane-" + std::to_string(++count));
+    std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
     SetUiServices(this);
     AfxGetApp()->m_pMainWnd = &dialog;
@@ -29,17 +28,6 @@ InProcess::~InProcess() {
     SetUiServices(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-}
-
-int InProcess::ShowMessage(HWND, const CString& text, const CString& caption, UINT) {
-    messages.push_back(caption + L"|" + text);
-    return IDOK;
-}
-
-bool InProcess::ChooseOpenFile(OPENFILENAMEW& request) {
-    const CString answer = NextAnswer();
-    answer.copy(request.lpstrFile, request.nMaxFile - 1);
-    return !answer.empty();
 }
 
 CString InProcess::NextAnswer() {
@@ -79,10 +67,6 @@ void InProcess::Drop(const Texts& paths) {
     for (const CString& path : paths) names += path.copy(names, path.size()) + 1;
     ::GlobalUnlock(memory);
     dialog.OnDropFiles(static_cast<HDROP>(memory));
-}
-
-void WriteAll(const CString& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
 }
 
 uint64_t LastWrite(const CString& path) {

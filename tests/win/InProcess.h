@@ -22,9 +22,14 @@ class InProcess : public testing::Test, public UiServices {
     ~InProcess() override;
 
     // Each message as "caption|text".
-    int ShowMessage(HWND, const CString& text, const CString& caption, UINT) override;
-    // The file dialog and the folder browser take the next answer; none or an empty one cancels.
-    bool ChooseOpenFile(OPENFILENAMEW& request) override;
+    int ShowMessage(HWND, const CString& text, const CString& caption, UINT) override {
+        messages.push_back(caption + L"|" + text);
+        return IDOK;
+    }
+    // The file dialog and the folder browser take the next answer; none, or an empty one, cancels.
+    bool ChooseOpenFile(OPENFILENAMEW& request) override {
+        return NextAnswer().copy(request.lpstrFile, request.nMaxFile - 1) > 0;
+    }
     CString BrowseForFolder(BROWSEINFOW&) override { return NextAnswer(); }
     CString NextAnswer();
 
@@ -50,5 +55,7 @@ class InProcess : public testing::Test, public UiServices {
     std::deque<CString> answers;
 };
 
-void WriteAll(const CString& path, const std::string& bytes);
+inline void WriteAll(const CString& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
+}
 uint64_t LastWrite(const CString& path);

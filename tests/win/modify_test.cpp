@@ -6,8 +6,6 @@
 #include "platform/SystemDll.h"
 #include "tests/win/InProcess.h"
 
-namespace {
-
 using Modify = InProcess;
 
 TEST_F(Modify, NeedsATargetAndMakesOneBackupNeverOverAnother) {
@@ -72,5 +70,3 @@ TEST_F(Modify, ASystemDllThatCannotBeLoadedIsReported) {
     EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
     EXPECT_EQ(messages, Texts{L"提示|无法加载系统文件 quorvane-missing.dll!"});
 }
-
-}  // namespace

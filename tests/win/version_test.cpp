@@ -5,8 +5,6 @@
 
 #include <imagehlp.h>
 
-namespace {
-
 class Version : public InProcess {
   protected:
     // Loads the file and ticks "版本" alone, so that only version strings are written.
@@ -18,16 +16,16 @@ class Version : public InProcess {
     }
 };
 
-size_t ChecksumOffset(const std::string& file) {
+static size_t ChecksumOffset(const std::string& file) {
     return *reinterpret_cast<const uint32_t*>(&file[0x3C]) + 88;
 }
 
-uint32_t& ChecksumField(std::string& file) {
+static uint32_t& ChecksumField(std::string& file) {
     return *reinterpret_cast<uint32_t*>(&file[ChecksumOffset(file)]);
 }
 
 // True when the bytes that differ all lie in the file's version block or its checksum field.
-bool DiffersOnlyInTheResource(const std::string& before, const std::string& after) {
+static bool DiffersOnlyInTheResource(const std::string& before, const std::string& after) {
     const size_t block = before.find(std::string("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0", 22)) - 6;
     const size_t end = block + *reinterpret_cast<const uint16_t*>(&before[block]);
     for (size_t i = 0; i < before.size(); ++i) {
@@ -153,5 +151,3 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
                L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
                L"提示|版本修改失败!\n错误代码: 2", L"提示|文件修改完成!"}));
 }
-
-}  // namespace
