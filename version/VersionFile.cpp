@@ -1,6 +1,7 @@
 #include "version/VersionFile.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "platform/ScopedHandle.h"
@@ -53,6 +54,40 @@ DWORD WriteAt(HANDLE file, uint64_t offset, const uint8_t* bytes, size_t size) {
     return ERROR_SUCCESS;
 }
 
+// Reads through a window of the file, so that the many small reads of the headers and the
+// resource directory take a few ReadFile calls (each a request to the server under Wine).
+class WindowedReader {
+  public:
+    explicit WindowedReader(HANDLE file) : file_(file) {}
+
+    bool Read(uint64_t offset, void* into, size_t size) {
+        if (size > kWindow) return ReadAt(file_, offset, into, size);
+        if (offset < start_ || offset - start_ + size > window_.size()) {
+            start_ = offset & ~uint64_t{0xFFF};
+            window_.resize(kWindow);
+            OVERLAPPED at = At(start_);
+            DWORD read = 0;
+            if (!::ReadFile(file_, window_.data(), kWindow, &read, &at)) {
+                window_.clear();
+                return false;
+            }
+            window_.resize(read);
+            if (offset - start_ + size > window_.size()) {
+                ::SetLastError(ERROR_HANDLE_EOF);
+                return false;
+            }
+        }
+        std::memcpy(into, window_.data() + (offset - start_), size);
+        return true;
+    }
+
+  private:
+    static constexpr DWORD kWindow = 64 * 1024;
+    HANDLE file_;
+    uint64_t start_ = 0;
+    std::vector<uint8_t> window_;
+};
+
 // The version resource that the system shows for the open file, read and checked.
 struct VersionResource {
     uint64_t fileSize;
@@ -77,8 +112,9 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
         error = ::GetLastError();
         return std::nullopt;
     }
-    const PeFileReader read = [file, &error](uint64_t offset, void* into, size_t count) {
-        if (ReadAt(file, offset, into, count)) return true;
+    WindowedReader window(file);
+    const PeFileReader read = [&window, &error](uint64_t offset, void* into, size_t count) {
+        if (window.Read(offset, into, count)) return true;
         error = ::GetLastError();
         return false;
     };
