@@ -20,40 +20,34 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
 }
 
 TEST(ModifyPlan, StepsInTheirOrder) {
-    // The boxes ticked (B)ackup, (A)ttributes, (T)imes, (V)ersion, (F)orce; what is true of the
-    // target (l)oaded, (d)irectory, has (v)ersion information; what fails: (b)ackup, (t)imes,
-    // (s)tore. Then the steps, a letter each: n(o target), b(ackup), f(ailed backup),
+    // What is so, a letter each: (l)oaded, (d)irectory, the boxes (B)ackup, (A)ttributes,
+    // (T)imes, (V)ersion, (F)orce, has (v)ersion information, the backup fails (x); the times (y)
+    // or the store (z) fail. Then the steps: n(o target), b(ackup), f(ailed backup),
     // a(ttributes), t(imes), v(ersion), F(orce), r(ewrite times), d(one).
-    for (const auto& [boxes, state, fails, steps] : std::vector<std::array<std::string, 4>>{
-             {"BATV", "v", "", "n"},
-             {"", "l", "", "d"},
-             {"BATV", "lv", "", "batvrd"},
-             {"BATV", "l", "", "batd"},
-             {"BATVF", "lv", "", "batFd"},
-             {"BATV", "ldv", "", "atvrd"},  // never copied
-             {"BATV", "lv", "b", "bf"},     // a failed backup stops
-             {"BATV", "lv", "t", "batvd"},
-             {"BATV", "lv", "s", "batvd"},
-             {"TV", "lv", "", "tvrd"}}) {
-        auto has = [](const std::string& s, char c) { return s.find(c) != std::string::npos; };
-        ModifyState now{has(state, 'l'),
-                        has(state, 'd'),
-                        has(boxes, 'B'),
-                        has(boxes, 'A'),
-                        has(boxes, 'T'),
-                        has(boxes, 'V'),
-                        has(boxes, 'F'),
-                        has(state, 'v'),
-                        has(fails, 'b'),
-                        false,
-                        false};
+    for (const auto& [given, steps] : std::vector<std::pair<std::string, std::string>>{
+             {"BATVv", "n"},
+             {"l", "d"},
+             {"lBATVv", "batvrd"},
+             {"lBATV", "batd"},
+             {"lBATVFv", "batFd"},
+             {"ldBATVv", "atvrd"},  // a folder is never copied
+             {"lBATVvx", "bf"},     // a failed backup stops all
+             {"lBATVvy", "batvd"},
+             {"lBATVvz", "batvd"},
+             {"lTVv", "tvrd"}}) {
+        ModifyState now{};
+        bool* const fields[] = {&now.targetLoaded, &now.isFolder,       &now.backupTicked,
+                                &now.basicTicked,  &now.timeTicked,     &now.versionTicked,
+                                &now.forceTicked,  &now.hasVersionInfo, &now.backupFailed};
+        for (int i = 0; i < 9; ++i) *fields[i] = given.find("ldBATVFvx"[i]) != std::string::npos;
         std::string taken;
         for (ModifyStep step = ModifyStep::Start;
              (step = NextModifyStep(step, now)) != ModifyStep::End;) {
             taken += "?nbfatvFrd?"[static_cast<int>(step)];
-            if (step == ModifyStep::Times) now.timesWritten = !has(fails, 't');
-            if (step == ModifyStep::VersionStrings) now.versionStored = !has(fails, 's');
+            if (step == ModifyStep::Times) now.timesWritten = given.find('y') == std::string::npos;
+            if (step == ModifyStep::VersionStrings)
+                now.versionStored = given.find('z') == std::string::npos;
         }
-        EXPECT_EQ(taken, steps) << boxes << " " << state << " " << fails;
+        EXPECT_EQ(taken, steps) << given;
     }
 }

@@ -21,9 +21,7 @@ TEST(TimeText, ShapeIsNineteenBytesWithDigitsOutsideTheSeparators) {
              {"2015-01-02  3:04:05", false},
              {"2015-01-02 03:04:/5", false},  // the bytes beside '0' and '9'
              {"2015-01-02 03:04::5", false},
-             {"\xa3\xb2"
-              "15-01-02 03:04:05",
-              false}}) {  // a full-width digit: two bytes
+             {std::string("\xa3\xb2") + "15-01-02 03:04:05", false}}) {  // a full-width 2
         EXPECT_EQ(IsValidTimeText(text), valid) << text;
     }
 }
