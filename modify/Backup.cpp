@@ -48,20 +48,25 @@ BackupResult MakeBackup(const CString& path, const std::function<void()>& whileC
         case Occupant::None:
             break;
     }
-    // A name that nothing holds yet: the copy refuses to overwrite, so a name taken meanwhile is
-    // only a reason to try the next.
-    auto* progress = const_cast<std::function<void()>*>(&whileCopying);
+    // A name of our own, claimed before the copy: whatever a failed copy leaves there is ours.
     CString partial;
     for (DWORD attempt = 0;; ++attempt) {
         partial = backup + L".partial" + DecimalText(::GetCurrentProcessId() + attempt);
-        if (::CopyFileExW(path.c_str(), partial.c_str(), &CopyProgress, progress, nullptr,
-                          COPY_FILE_FAIL_IF_EXISTS)) {
+        const HANDLE claim = ::CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (claim != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(claim);
             break;
         }
         const DWORD error = ::GetLastError();
-        const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
-        if (!taken) Remove(partial);  // whatever the failed copy left
-        if (!taken || attempt == 16) return BackupResult::Failed;
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) || attempt == 16) {
+            return BackupResult::Failed;
+        }
+    }
+    auto* progress = const_cast<std::function<void()>*>(&whileCopying);
+    if (!::CopyFileExW(path.c_str(), partial.c_str(), &CopyProgress, progress, nullptr, 0)) {
+        Remove(partial);
+        return BackupResult::Failed;
     }
     if (::MoveFileExW(partial.c_str(), backup.c_str(), 0)) return BackupResult::Made;
     Remove(partial);

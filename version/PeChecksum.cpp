@@ -19,6 +19,7 @@ uint16_t FoldSubtract(uint16_t sum, uint16_t word) {
 }  // namespace
 
 void PeWordSum::Add(uint64_t offset, const uint8_t* bytes, size_t count) {
+    if (count == 0) return;
     // The field's own bytes count as zero: what lies on either side of them is added.
     if (offset < field_ + 4 && field_ < offset + count) {
         const size_t before = field_ > offset ? static_cast<size_t>(field_ - offset) : 0;

@@ -120,8 +120,10 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize) 
     const File file(read, fileSize);
     uint16_t dosMagic;
     uint32_t peOffset, peSignature;
+    // The checksum is a sum of aligned 16-bit words: headers at an odd offset are no image
+    // whose checksum can be kept.
     if (!file.U16(0, dosMagic) || dosMagic != 0x5A4D ||  // "MZ"
-        !file.U32(0x3C, peOffset) || !file.U32(peOffset, peSignature) ||
+        !file.U32(0x3C, peOffset) || peOffset % 2 != 0 || !file.U32(peOffset, peSignature) ||
         peSignature != 0x00004550) {  // "PE\0\0"
         return std::nullopt;
     }

@@ -87,11 +87,14 @@ class Tree {
         return i == entry.keyUnits;
     }
 
-    // A string entry's text runs from its value to the first zero unit inside the entry.
+    // A string entry's text runs from its value to the first zero unit before the entry's end, or
+    // before its first child where it has one: a rewrite must never reach into a child's header.
     VersionValue Text(const Entry& entry) const {
+        const bool children = entry.end - entry.children >= 2 && U16(bytes_ + entry.children) != 0;
+        const size_t end = children ? entry.children : entry.end;
         uint32_t units = 0;
         size_t at = entry.value;
-        for (; entry.end - at >= 2; at += 2, ++units) {
+        for (; end - at >= 2; at += 2, ++units) {
             if (U16(bytes_ + at) == 0)
                 return {static_cast<uint32_t>(entry.value), units, units + 1};
         }

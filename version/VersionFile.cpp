@@ -61,7 +61,7 @@ class WindowedReader {
     explicit WindowedReader(HANDLE file) : file_(file) {}
 
     bool Read(uint64_t offset, void* into, size_t size) {
-        if (size > kWindow) return ReadAt(file_, offset, into, size);
+        if (size > kWindow - (offset & 0xFFF)) return ReadAt(file_, offset, into, size);
         if (offset < start_ || offset - start_ + size > window_.size()) {
             start_ = offset & ~uint64_t{0xFFF};
             window_.resize(kWindow);

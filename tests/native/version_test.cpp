@@ -56,6 +56,15 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         mutate(block);
         EXPECT_FALSE(Read(block)) << name;
     }
+    // FileVersion made to hold ProductName as its child, its text unterminated: the text stops
+    // before the child, so that the longest rewrite leaves the tree whole.
+    Bytes nested = kBlock;
+    Put16(nested, version, 0x34 + 0x26);
+    Put16(nested, version + 0x32, u'4');
+    const VersionValue swallowed = *Read(nested)->values[0];
+    EXPECT_EQ(RewriteVersionString(nested, swallowed, 20, std::u16string(swallowed.room - 1, u'9')),
+              RewriteResult::Written);
+    EXPECT_TRUE(Read(nested));
 }
 
 TEST(RewriteVersionString, KeepsTheRestOfTheRoomAndRefusesWhatDoesNotFit) {
@@ -109,6 +118,11 @@ TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
         ASSERT_TRUE(broken);
         EXPECT_FALSE(broken->versions[0].offset) << std::hex << at << " " << size;
     }
+    // Headers at an odd offset: the checksum's words would not be the field's.
+    Bytes odd = file.bytes;
+    std::rotate(odd.begin() + 0x40, odd.begin() + 0x1FF, odd.begin() + 0x200);
+    Put32(odd, 0x3C, 0x41);
+    EXPECT_FALSE(ReadImage(odd));
     Bytes bytes = file.bytes;
     Put16(bytes, 0x23E, 0xFFFF);  // more languages than the directory holds
     EXPECT_FALSE(ReadImage(bytes));

@@ -57,12 +57,19 @@ TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {
     EXPECT_EQ(ReadAll(backup), contents);
     EXPECT_EQ(MakeBackup(file, [] {}), BackupResult::Kept);
 
+    // A copy that fails leaves nothing, and removes no file that it did not make.
     const CString locked = Write(L"locked.bin", "x");
+    const CString theirs =
+        Write(L"locked.bin_bak.partial" + std::to_wstring(::GetCurrentProcessId()), "theirs");
     const HANDLE lock =
         ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_EQ(MakeBackup(locked, [] {}), BackupResult::Failed);
     ::CloseHandle(lock);
-    EXPECT_EQ(::FindFirstFileW((locked + L"_*").c_str(), &entry), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadAll(theirs), "theirs");
+    const HANDLE left = ::FindFirstFileW((locked + L"_*").c_str(), &entry);
+    EXPECT_TRUE(left != INVALID_HANDLE_VALUE && Path(entry.cFileName) == theirs &&
+                !::FindNextFileW(left, &entry));
+    ::FindClose(left);
     if (!underWay) GTEST_SKIP() << "the copy ended before it could be seen under way";
 }
 

@@ -94,6 +94,12 @@ TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
         EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), &craft == &crafts[4]);
     }
     const std::string original = ReadAll(Path(L"crafted.exe"));
+    // A block of nearly 64 KiB, as long strings make one, is read whole.
+    const fixture::PeFile large = fixture::MakePeFile(
+        {{0x0804, fixture::VersionBlock({{u"Comments", std::u16string(32400, u'x')}})}});
+    Load(Write(L"large.exe", {large.bytes.begin(), large.bytes.end()}));
+    EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_COMMENTS), EM_GETLIMITTEXT, 0, 0), 32400);
+    LoadForVersion(Path(L"crafted.exe"));
     dialog.OnOK();
     EXPECT_EQ(ReadAll(Path(L"crafted.exe")), original);
     SetText(IDC_EDIT_PRODUCTNAME, L"产品");
