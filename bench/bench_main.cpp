@@ -81,7 +81,7 @@ std::wstring ProductVersion(int count) {
 // work with it. The bare dialog bears Quorvane's caption, so both are waited for alike.
 std::unique_ptr<Program> Start(const std::wstring& exe) {
     auto program = std::make_unique<Program>(exe);
-    if (!program->Started()) Fail(L"no dialog appeared in " + exe);
+    if (!program->main) Fail(L"no dialog appeared in " + exe);
     return program;
 }
 

@@ -1,7 +1,5 @@
 #include "tests/e2e/Driver.h"
 
-#include <vector>
-
 #include "res/resource.h"
 
 namespace {
@@ -34,29 +32,6 @@ std::wstring BuildPath(const std::wstring& relative) {
     std::wstring path = L"Z:" + std::wstring(build.begin(), build.end()) + L"/" + relative;
     for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
     return path;
-}
-
-std::wstring TextOf(HWND window) {
-    std::vector<wchar_t> text(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
-    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    return text.data();
-}
-
-std::wstring ItemText(HWND dialog, int id) {
-    return TextOf(::GetDlgItem(dialog, id));
-}
-
-void SetItemText(HWND dialog, int id, const std::wstring& text) {
-    ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void SetItemChecked(HWND dialog, int id, bool ticked) {
-    ::SendMessageW(::GetDlgItem(dialog, id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void Click(HWND dialog, int id) {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
 bool WaitUntilGone(HWND window, DWORD ms) {

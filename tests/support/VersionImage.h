@@ -1,4 +1,4 @@
-// Builds version blocks and small PE images holding them, for the tests and the fuzz seeds.
+// Builds version blocks, and small PE images holding them, laid out as compilers and linkers do.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,7 @@ inline void Put32(Bytes& b, size_t at, uint32_t v) {
     Put16(b, at + 2, v >> 16);
 }
 
-// One entry of a version block: a text value (its units, terminator included) or a binary one,
-// and its children.
+// One entry of a version block: a text value (terminator included) or a binary one, and children.
 struct Entry {
     std::u16string key, text;
     Bytes bytes;
@@ -62,7 +61,6 @@ inline Bytes VersionBlock(const std::vector<std::pair<std::u16string, std::u16st
 // resource (type 16, name 1) in each language given, and `appended` bytes after the section.
 struct PeFile {
     Bytes bytes;
-    size_t checksum = 0x98;           // the optional header's CheckSum field
     size_t dataEntries = 0;           // the first of the data entries, 16 bytes each
     std::vector<size_t> dataOffsets;  // where each resource's data lies
 };

@@ -30,29 +30,11 @@ InProcess::~InProcess() {
     std::filesystem::remove_all(folder, ignored);
 }
 
-CString InProcess::NextAnswer() {
-    if (answers.empty()) return CString();
-    const CString answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-CString InProcess::Write(const CString& name, const std::string& bytes) const {
-    WriteAll(Path(name), bytes);
-    return Path(name);
-}
-
 CString InProcess::CopyFixture(const char* name) const {
     const std::filesystem::path from = std::string(FIXTURE_DIR "/") + name + ".exe";
     const CString to = Path(from.filename().wstring());
     EXPECT_TRUE(::CopyFileW((L"Z:" + from.wstring()).c_str(), to.c_str(), FALSE)) << name;
     return to;
-}
-
-CString InProcess::Text(int id) const {
-    wchar_t text[1024] = {};
-    ::GetWindowTextW(Item(id), text, 1024);
-    return text;
 }
 
 void InProcess::Drop(const Texts& paths) {
@@ -67,10 +49,4 @@ void InProcess::Drop(const Texts& paths) {
     for (const CString& path : paths) names += path.copy(names, path.size()) + 1;
     ::GlobalUnlock(memory);
     dialog.OnDropFiles(static_cast<HDROP>(memory));
-}
-
-uint64_t LastWrite(const CString& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime;
 }

@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/UiServices.h"
 #include "res/resource.h"
-#include "tests/support/FileProbes.h"
+#include "tests/support/Probes.h"
 #include "ui/AttribToolDlg.h"
 
 using Texts = std::vector<CString>;
@@ -26,19 +26,21 @@ class InProcess : public testing::Test, public UiServices {
         messages.push_back(caption + L"|" + text);
         return IDOK;
     }
-    // The file dialog and the folder browser take the next answer; none, or an empty one, cancels.
+    // The file dialog or the folder browser takes `answer` once; none cancels.
     bool ChooseOpenFile(OPENFILENAMEW& request) override {
-        return NextAnswer().copy(request.lpstrFile, request.nMaxFile - 1) > 0;
+        return std::exchange(answer, L"").copy(request.lpstrFile, request.nMaxFile - 1) > 0;
     }
-    CString BrowseForFolder(BROWSEINFOW&) override { return NextAnswer(); }
-    CString NextAnswer();
+    CString BrowseForFolder(BROWSEINFOW&) override { return std::exchange(answer, L""); }
 
     CString Path(const CString& name) const { return folder + L"\\" + name; }
-    CString Write(const CString& name, const std::string& bytes) const;
+    CString Write(const CString& name, const std::string& bytes) const {
+        WriteAll(Path(name), bytes);
+        return Path(name);
+    }
     CString CopyFixture(const char* name) const;
 
     HWND Item(int id) const { return ::GetDlgItem(dialog.m_hWnd, id); }
-    CString Text(int id) const;
+    CString Text(int id) const { return TextOf(Item(id)); }
     void SetText(int id, const CString& text) const { ::SetWindowTextW(Item(id), text.c_str()); }
     bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == 1; }
     void Check(int id, bool ticked = true) const {
@@ -49,13 +51,7 @@ class InProcess : public testing::Test, public UiServices {
     void Drop(const Texts& paths);
     void Load(const CString& path) { Drop({path}); }
 
-    CString folder;
+    CString folder, answer;
     CAttribToolDlg dialog;
     Texts messages;
-    std::deque<CString> answers;
 };
-
-inline void WriteAll(const CString& path, const std::string& bytes) {
-    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
-}
-uint64_t LastWrite(const CString& path);

@@ -1,4 +1,6 @@
 // Choosing and loading a target: what the form shows, and the targets that are refused.
+#include <filesystem>
+
 #include "tests/win/InProcess.h"
 
 using Loading = InProcess;
@@ -15,13 +17,13 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
     EXPECT_TRUE(Checked(IDC_CHK_OPT_BASIC) && Checked(IDC_CHK_OPT_BACKUP));
     EXPECT_FALSE(Checked(IDC_CHK_OPT_TIME) || Enabled(IDC_CHK_OPT_VERSION));
 
-    answers = {folder};
+    answer = folder;
     dialog.OnBrowseFolder();
     EXPECT_EQ(Text(IDC_EDIT_NAME), folder.substr(folder.rfind(L'\\') + 1));
     EXPECT_TRUE(Checked(IDC_CHK_DIRECTORY));
     dialog.OnBrowseFolder();  // cancelled: no target is left
     EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), L"");
-    answers = {file};
+    answer = file;
     dialog.OnBrowseFile();
     EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
     EXPECT_EQ(messages, Texts{});
@@ -44,12 +46,7 @@ TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
 
 TEST_F(Loading, ShowsTheWholeSizeOfAFileOfFourGibibytesAndMore) {
     const CString file = Write(L"big.bin", "");
-    const HANDLE handle =
-        ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER end{};
-    end.QuadPart = (1ll << 32) + 100;  // sparse where the file system allows it
-    ASSERT_TRUE(::SetFilePointerEx(handle, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle));
-    ::CloseHandle(handle);
+    std::filesystem::resize_file(file, (1ull << 32) + 100);  // sparse where the system allows it
     Load(file);
     EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"4294967396 字节");
 }

@@ -1,4 +1,4 @@
-// "修改" on real files: the backup, the order of the steps, and what stops them.
+// "修改" on real files: the backup, and what stops the steps after it.
 #include <atomic>
 #include <thread>
 
@@ -8,8 +8,7 @@
 
 using Modify = InProcess;
 
-TEST_F(Modify, NeedsATargetAndMakesOneBackupNeverOverAnother) {
-    dialog.OnOK();
+TEST_F(Modify, MakesOneBackupNeverOverAnother) {
     const CString file = Write(L"a.txt", "first");
     Load(file);
     dialog.OnOK();
@@ -23,14 +22,8 @@ TEST_F(Modify, NeedsATargetAndMakesOneBackupNeverOverAnother) {
     Check(IDC_CHK_HIDDEN);
     dialog.OnOK();
     EXPECT_FALSE(::GetFileAttributesW(other.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    // "强制" can only be ticked by the program itself, and then no version string is written.
-    Load(CopyFixture("ver_chinese"));
-    Check(IDC_CHK_OPT_VERSION);
-    Check(IDC_CHK_OPT_FORCE);
-    dialog.OnOK();
-    EXPECT_EQ(messages, (Texts{L"提示|路径不能为空!", L"提示|文件修改完成!", L"提示|文件修改完成!",
-                               L"提示|备份失败!\n文件未修改!", L"提示|强制修改功能尚未实现!",
-                               L"提示|文件修改完成!"}));
+    EXPECT_EQ(messages, (Texts{L"提示|文件修改完成!", L"提示|文件修改完成!",
+                               L"提示|备份失败!\n文件未修改!"}));
 }
 
 TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {

@@ -16,17 +16,13 @@ class Version : public InProcess {
     }
 };
 
-static size_t ChecksumOffset(const std::string& file) {
-    return *reinterpret_cast<const uint32_t*>(&file[0x3C]) + 88;
-}
-
 // True when the bytes that differ all lie in the file's version block or its checksum field.
 static bool DiffersOnlyInTheResource(const std::string& before, const std::string& after) {
     const size_t block = before.find(std::string("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0", 22)) - 6;
     const size_t end = block + *reinterpret_cast<const uint16_t*>(&before[block]);
+    const size_t checksum = *reinterpret_cast<const uint32_t*>(&before[0x3C]) + 88;
     for (size_t i = 0; i < before.size(); ++i) {
-        if (before[i] != after[i] && (i < block || i >= end) && i - ChecksumOffset(before) >= 4)
-            return false;
+        if (before[i] != after[i] && (i < block || i >= end) && i - checksum >= 4) return false;
     }
     return before.size() == after.size() && before != after;
 }
@@ -38,7 +34,7 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
     for (const char* fixture : {"ver_neutral32", "ver_english", "ver_chinese"}) {
         const CString file = CopyFixture(fixture);
         const std::string original = ReadAll(file);
-        const uint64_t written = LastWrite(file);
+        const uint64_t written = FileTimes(file)[2];
         DWORD header, computed;
         ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
         const DWORD wrong = header == computed ? 0 : header;  // 0: the checksum is valid
@@ -52,7 +48,7 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
         EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_PRODUCTNAME), EM_GETLIMITTEXT, 0, 0), 8);
         dialog.OnOK();  // nothing edited: nothing written
         EXPECT_EQ(ReadAll(file), original);
-        EXPECT_EQ(LastWrite(file), written);
+        EXPECT_EQ(FileTimes(file)[2], written);
         SetText(IDC_EDIT_PRODUCTNAME, L"新产品");
         SetText(IDC_EDIT_FILEVERSION, L"2.0");
         dialog.OnOK();
@@ -72,21 +68,16 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
 }
 
 TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
-    using fixture::Put32;
     fixture::Bytes block = fixture::VersionBlock({{u"ProductName", u"示例产品"}});
     block.resize(block.size() + 32, 0xAB);  // as some tools write it: bytes after the block
-    const std::function<void(fixture::PeFile&)> crafts[] = {
-        [](fixture::PeFile& f) { fixture::Put16(f.bytes, f.dataOffsets[0], 0xFFF0); },
-        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries + 4, 0x100000); },  // past the end
-        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries + 4, 0x7FFFFFF0); },
-        [](fixture::PeFile& f) { Put32(f.bytes, f.dataEntries, 0x50000); },  // in no section
-        [](fixture::PeFile&) {}};
-    for (const auto& craft : crafts) {
+    // The block's length word past its data, its data past the end of the file; then whole.
+    for (const int craft : {1, 2, 0}) {
         fixture::PeFile image = fixture::MakePeFile({{0x0804, block}});
-        craft(image);
+        if (craft == 1) fixture::Put16(image.bytes, image.dataOffsets[0], 0xFFF0);
+        if (craft == 2) fixture::Put32(image.bytes, image.dataEntries + 4, 0x100000);
         LoadForVersion(Write(L"crafted.exe", {image.bytes.begin(), image.bytes.end()}));
         EXPECT_EQ(Text(IDC_EDIT_NAME), L"crafted.exe");
-        EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), &craft == &crafts[4]);
+        EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), craft == 0);
     }
     const std::string original = ReadAll(Path(L"crafted.exe"));
     // A block of nearly 64 KiB, as long strings make one, is read whole.

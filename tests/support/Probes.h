@@ -1,0 +1,67 @@
+// What the tests read and write apart from the program: whole files, a file's times, a version
+// string as the platform's own version calls read it, and a window's text.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cwchar>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+inline std::string ReadAll(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+inline void WriteAll(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
+}
+
+inline uint64_t Ticks(const FILETIME& time) {
+    return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime;
+}
+
+// The UTC file time of a local 2 January, hh:04:05, through the platform's own conversions.
+inline FILETIME FromLocal(WORD year, WORD hour, uint64_t fraction = 0) {
+    const SYSTEMTIME local{year, 1, 0, 2, hour, 4, 5, 0};
+    FILETIME localTime, utc;
+    ::SystemTimeToFileTime(&local, &localTime);
+    ::LocalFileTimeToFileTime(&localTime, &utc);
+    const uint64_t ticks = Ticks(utc) + fraction;
+    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+// Creation, last access, last write. Wine keeps no creation time on Linux file systems: it reads
+// back as the last write, and is given here as 0.
+inline std::array<uint64_t, 3> FileTimes(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    const uint64_t created = Ticks(data.ftCreationTime), written = Ticks(data.ftLastWriteTime);
+    return {created == written ? 0 : created, Ticks(data.ftLastAccessTime), written};
+}
+
+// The string `key` of the file's first translation; "<none>" when there is none.
+inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_t* key) {
+    std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
+    WORD* pair = nullptr;
+    wchar_t *value = nullptr, name[64];
+    UINT length = 0;
+    if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data()) ||
+        !::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&pair), &length) ||
+        swprintf(name, 64, L"\\StringFileInfo\\%04x%04x\\%ls", pair[0], pair[1], key) < 0 ||
+        !::VerQueryValueW(block.data(), name, reinterpret_cast<void**>(&value), &length)) {
+        return L"<none>";
+    }
+    return value;
+}
+
+// Through WM_GETTEXT, which crosses processes.
+inline std::wstring TextOf(HWND window) {
+    std::vector<wchar_t> text(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0) + 1, L'\0');
+    ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    return text.data();
+}
