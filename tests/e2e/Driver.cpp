@@ -1,5 +1,7 @@
 #include "tests/e2e/Driver.h"
 
+#include <process.h>
+
 #include "res/resource.h"
 
 namespace {
@@ -14,44 +16,29 @@ bool Within(DWORD ms, Done done) {
     return true;
 }
 
-// A shown dialog of the thread other than `except`, with the caption when one is given.
-HWND FindDialog(DWORD thread, HWND except, const wchar_t* caption) {
+// A shown dialog of the process other than `except`, with the caption when one is given.
+HWND FindDialog(DWORD process, HWND except, const wchar_t* caption) {
     for (HWND window = nullptr; (window = ::FindWindowExW(nullptr, window, L"#32770", caption));) {
-        if (window != except && ::IsWindowVisible(window) &&
-            ::GetWindowThreadProcessId(window, nullptr) == thread) {
-            return window;
-        }
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (window != except && owner == process && ::IsWindowVisible(window)) return window;
     }
     return nullptr;
-}
-
-}  // namespace
-
-std::wstring BuildPath(const std::wstring& relative) {
-    const std::string build = BUILD_DIR;
-    std::wstring path = L"Z:" + std::wstring(build.begin(), build.end()) + L"/" + relative;
-    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
-    return path;
 }
 
 bool WaitUntilGone(HWND window, DWORD ms) {
     return Within(ms, [&] { return !::IsWindow(window) || !::IsWindowVisible(window); });
 }
 
+}  // namespace
+
 Program::Program(const std::wstring& exe) {
-    std::wstring command = L"\"" + exe + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
-        return;
-    }
-    ::CloseHandle(info.hThread);
-    process = info.hProcess;
-    id = info.dwProcessId;
-    thread = info.dwThreadId;
-    Within(20000, [&] { return (main = FindDialog(thread, nullptr, L"Telvaro V1.0")) != nullptr; });
+    const intptr_t spawned =
+        _wspawnl(_P_NOWAIT, exe.c_str(), (L"\"" + exe + L"\"").c_str(), nullptr);
+    if (spawned == -1) return;
+    process = reinterpret_cast<HANDLE>(spawned);
+    id = ::GetProcessId(process);
+    Within(20000, [&] { return (main = FindDialog(id, nullptr, L"Telvaro V1.0")) != nullptr; });
 }
 
 Program::~Program() {
@@ -62,7 +49,7 @@ Program::~Program() {
 
 HWND Program::WaitForDialog(DWORD ms) const {
     HWND found = nullptr;
-    Within(ms, [&] { return (found = FindDialog(thread, main, nullptr)) != nullptr; });
+    Within(ms, [&] { return (found = FindDialog(id, main, nullptr)) != nullptr; });
     return found;
 }
 

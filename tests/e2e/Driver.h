@@ -8,8 +8,6 @@
 
 #include "tests/support/Probes.h"
 
-// A path inside the build folder, as Wine names it (drive Z:).
-std::wstring BuildPath(const std::wstring& relative);
 inline std::wstring ItemText(HWND dialog, int id) {
     return TextOf(::GetDlgItem(dialog, id));
 }
@@ -24,14 +22,12 @@ inline void Click(HWND dialog, int id) {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
-bool WaitUntilGone(HWND window, DWORD ms);
 
 struct Program {
     // Starts the program and waits until its main dialog answers.
     explicit Program(const std::wstring& exe);
     ~Program();
-    // Another dialog of the program once it is shown: a message box, the file dialog, the about
-    // box.
+    // Another dialog of the program once shown: a message box, the file dialog, the about box.
     HWND WaitForDialog(DWORD ms) const;
     // Presses OK on the next message box and gives "caption|text"; empty when none came.
     std::wstring AnswerMessage(DWORD ms = 10000) const;
@@ -40,6 +36,6 @@ struct Program {
     DWORD WaitForExit(DWORD ms) const;  // the exit code, or STILL_ACTIVE
 
     HANDLE process = nullptr;
-    DWORD id = 0, thread = 0;
+    DWORD id = 0;
     HWND main = nullptr;  // none when the program did not start
 };

@@ -35,18 +35,15 @@ TEST(ModifyPlan, StepsInTheirOrder) {
              {"lBATVvy", "batvd"},
              {"lBATVvz", "batvd"},
              {"lTVv", "tvrd"}}) {
-        ModifyState now{};
-        bool* const fields[] = {&now.targetLoaded, &now.isFolder,       &now.backupTicked,
-                                &now.basicTicked,  &now.timeTicked,     &now.versionTicked,
-                                &now.forceTicked,  &now.hasVersionInfo, &now.backupFailed};
-        for (int i = 0; i < 9; ++i) *fields[i] = given.find("ldBATVFvx"[i]) != std::string::npos;
+        const auto has = [&given = given](char c) { return given.find(c) != std::string::npos; };
+        ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'),
+                        has('F'), has('v'), has('x'), false,    false};
         std::string taken;
         for (ModifyStep step = ModifyStep::Start;
              (step = NextModifyStep(step, now)) != ModifyStep::End;) {
             taken += "?nbfatvFrd?"[static_cast<int>(step)];
-            if (step == ModifyStep::Times) now.timesWritten = given.find('y') == std::string::npos;
-            if (step == ModifyStep::VersionStrings)
-                now.versionStored = given.find('z') == std::string::npos;
+            if (step == ModifyStep::Times) now.timesWritten = !has('y');
+            if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }
         EXPECT_EQ(taken, steps) << given;
     }

@@ -35,9 +35,6 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     EXPECT_FALSE(Read(VersionBlock({{u"FileVersion", u"1"}}, u"040904b0"))->values[0]);
     // A Translation value shorter than a pair counts as missing.
     EXPECT_FALSE(Read(VersionBlock({}, u"080404b0", {0x04, 0x08, 0xB0}))->translation);
-    Bytes padded = kBlock;  // bytes after the block are no part of it
-    padded.resize(padded.size() + 64, 0xCC);
-    EXPECT_TRUE(Read(padded));
 
     const size_t strings = 0x5C, version = 0x98;  // where these two entries start
     ASSERT_EQ(kBlock[strings + 6], 'S');
@@ -80,12 +77,10 @@ TEST(RewriteVersionString, KeepsTheRestOfTheRoomAndRefusesWhatDoesNotFit) {
 }
 
 static std::optional<PeImage> ReadImage(const Bytes& file) {
-    return ReadPeImage(
-        [&file](uint64_t offset, void* into, size_t size) {
-            std::copy_n(file.begin() + offset, size, static_cast<uint8_t*>(into));
-            return true;
-        },
-        file.size());
+    const auto read = [&file](uint64_t at, void* into, size_t size) {
+        return std::copy_n(file.begin() + at, size, static_cast<uint8_t*>(into)) != nullptr;
+    };
+    return ReadPeImage(read, file.size());
 }
 
 TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {

@@ -1,15 +1,22 @@
-// What the tests read and write apart from the program: whole files, a file's times, a version
-// string as the platform's own version calls read it, and a window's text.
+// What the tests read and write apart from the program: the build's files, whole files, a file's
+// times, a version string as the platform's own version calls read it, and a window's text.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <cwchar>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
+
+// A path inside the build folder, as Wine names it (drive Z:).
+inline std::wstring BuildPath(const std::wstring& relative) {
+    const std::string build = BUILD_DIR;
+    std::wstring path = L"Z:" + std::wstring(build.begin(), build.end()) + L"/" + relative;
+    for (wchar_t& c : path) c = c == L'/' ? L'\\' : c;
+    return path;
+}
 
 inline std::string ReadAll(const std::wstring& path) {
     std::ifstream file(path.c_str(), std::ios::binary);
@@ -43,17 +50,14 @@ inline std::array<uint64_t, 3> FileTimes(const std::wstring& path) {
     return {created == written ? 0 : created, Ticks(data.ftLastAccessTime), written};
 }
 
-// The string `key` of the file's first translation; "<none>" when there is none.
+// The string `key` of the table 080404b0, which every fixture has; "<none>" when there is none.
 inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_t* key) {
     std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    WORD* pair = nullptr;
-    wchar_t *value = nullptr, name[64];
+    const std::wstring name = L"\\StringFileInfo\\080404b0\\" + std::wstring(key);
+    wchar_t* value = nullptr;
     UINT length = 0;
     if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data()) ||
-        !::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                          reinterpret_cast<void**>(&pair), &length) ||
-        swprintf(name, 64, L"\\StringFileInfo\\%04x%04x\\%ls", pair[0], pair[1], key) < 0 ||
-        !::VerQueryValueW(block.data(), name, reinterpret_cast<void**>(&value), &length)) {
+        !::VerQueryValueW(block.data(), name.c_str(), reinterpret_cast<void**>(&value), &length)) {
         return L"<none>";
     }
     return value;

@@ -79,9 +79,8 @@ inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resource
     }
     b.resize((b.size() + 0x1FF) & ~size_t{0x1FF});
     const uint32_t raw = static_cast<uint32_t>(b.size() - 0x200);
-    // "MZ", the PE header at 0x40, one section, the PE32+ optional header, the resource
-    // directory's place and size, the section's; then type 16 -> name 1 -> the languages (at
-    // 0x230), each of which points to its data entry.
+    // "MZ", the PE header at 0x40, one section, PE32+, the resource directory's and the section's
+    // place and size; then type 16 -> name 1 -> the languages (at 0x230) -> their data entries.
     const uint32_t fields[][2] = {
         {0, 0x5A4D},         {0x3C, 0x40}, {0x40, 0x4550}, {0x44, 0x18664},     {0x54, 240},
         {0x58, 0x20B},       {0xC4, 16},   {0xD8, 0x1000}, {0xDC, raw},         {0x150, raw},

@@ -9,11 +9,8 @@
 // Named after this executable, as the program's application object is.
 CWinApp theApp;
 
-TEST(Harness, RunsAsOurUsersSystemsDoInCodePage936) {
-    ASSERT_EQ(::GetACP(), 936u) << "run with LC_ALL=zh_CN.UTF-8";
-}
-
 InProcess::InProcess() {
+    EXPECT_EQ(::GetACP(), 936u) << "as on our users' systems: run with LC_ALL=zh_CN.UTF-8";
     static int count = 0;
     folder = std::filesystem::temp_directory_path() / ("quorvane-" + std::to_string(++count));
     std::filesystem::remove_all(folder);
@@ -28,13 +25,6 @@ InProcess::~InProcess() {
     SetUiServices(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-}
-
-CString InProcess::CopyFixture(const char* name) const {
-    const std::filesystem::path from = std::string(FIXTURE_DIR "/") + name + ".exe";
-    const CString to = Path(from.filename().wstring());
-    EXPECT_TRUE(::CopyFileW((L"Z:" + from.wstring()).c_str(), to.c_str(), FALSE)) << name;
-    return to;
 }
 
 void InProcess::Drop(const Texts& paths) {

@@ -1,6 +1,5 @@
-// What every in-process test has: the main dialog made without a modal loop, so that the test
-// drives its handlers; services that capture its message boxes and answer its common dialogs;
-// and a scratch folder of real files.
+// What every in-process test has: the main dialog without a modal loop, its handlers driven by
+// the test; its message boxes captured and its common dialogs answered; a scratch folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,15 +36,17 @@ class InProcess : public testing::Test, public UiServices {
         WriteAll(Path(name), bytes);
         return Path(name);
     }
-    CString CopyFixture(const char* name) const;
+    CString CopyFixture(const CString& name) const {
+        const CString from = BuildPath(L"tests/fixtures/" + name + L".exe");
+        EXPECT_TRUE(::CopyFileW(from.c_str(), Path(name + L".exe").c_str(), FALSE));
+        return Path(name + L".exe");
+    }
 
     HWND Item(int id) const { return ::GetDlgItem(dialog.m_hWnd, id); }
     CString Text(int id) const { return TextOf(Item(id)); }
     void SetText(int id, const CString& text) const { ::SetWindowTextW(Item(id), text.c_str()); }
     bool Checked(int id) const { return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == 1; }
-    void Check(int id, bool ticked = true) const {
-        ::SendMessageW(Item(id), BM_SETCHECK, ticked, 0);
-    }
+    void Check(int id, bool on = true) const { ::SendMessageW(Item(id), BM_SETCHECK, on, 0); }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)); }
     // Loads the first of the paths, as a drop of them all does.
     void Drop(const Texts& paths);

