@@ -29,14 +29,12 @@ InProcess::~InProcess() {
 
 void InProcess::Drop(const Texts& paths) {
     // As the shell makes it: DROPFILES, then the wide paths, each ended, and an empty one.
-    size_t units = 1;
-    for (const CString& path : paths) units += path.size() + 1;
-    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + units * sizeof(wchar_t));
+    CString names;
+    for (const CString& path : paths) names += path + L'\0';
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * 2);
     auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    auto* names = reinterpret_cast<wchar_t*>(drop + 1);
-    for (const CString& path : paths) names += path.copy(names, path.size()) + 1;
+    *drop = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    names.copy(reinterpret_cast<wchar_t*>(drop + 1), names.size());
     ::GlobalUnlock(memory);
     dialog.OnDropFiles(static_cast<HDROP>(memory));
 }

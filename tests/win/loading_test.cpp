@@ -1,6 +1,7 @@
-// Choosing and loading a target: what the form shows, and the targets that are refused.
+// Choosing and loading a target: what the form shows, and what is refused or missing.
 #include <filesystem>
 
+#include "platform/SystemDll.h"
 #include "tests/win/InProcess.h"
 
 using Loading = InProcess;
@@ -26,6 +27,9 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
     answer = file;
     dialog.OnBrowseFile();
     EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
+    std::filesystem::resize_file(file, (1ull << 32) + 100);  // sparse where the system allows it
+    Load(file);
+    EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"4294967396 字节");
     EXPECT_EQ(messages, Texts{});
 }
 
@@ -40,13 +44,8 @@ TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
         EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), path);  // chosen, not loaded
     }
     dialog.OnOK();  // nothing is written from a snapshot that no load filled
+    EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
     EXPECT_EQ(messages, (Texts{L"提示|不能修改自身!", L"提示|不能修改自身!", L"提示|文件句柄无效!",
-                               L"提示|文件句柄无效!", L"提示|路径不能为空!"}));
-}
-
-TEST_F(Loading, ShowsTheWholeSizeOfAFileOfFourGibibytesAndMore) {
-    const CString file = Write(L"big.bin", "");
-    std::filesystem::resize_file(file, (1ull << 32) + 100);  // sparse where the system allows it
-    Load(file);
-    EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"4294967396 字节");
+                               L"提示|文件句柄无效!", L"提示|路径不能为空!",
+                               L"提示|无法加载系统文件 quorvane-missing.dll!"}));
 }

@@ -3,7 +3,6 @@
 #include <thread>
 
 #include "modify/Backup.h"
-#include "platform/SystemDll.h"
 #include "tests/win/InProcess.h"
 
 using Modify = InProcess;
@@ -64,9 +63,4 @@ TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {
                 !::FindNextFileW(left, &entry));
     ::FindClose(left);
     if (!underWay) GTEST_SKIP() << "the copy ended before it could be seen under way";
-}
-
-TEST_F(Modify, ASystemDllThatCannotBeLoadedIsReported) {
-    EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
-    EXPECT_EQ(messages, Texts{L"提示|无法加载系统文件 quorvane-missing.dll!"});
 }
