@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         VersionBuffer rewritten = block;
         const RewriteResult result = RewriteVersionString(rewritten, value, value.units * 2, text);
         assert(result ==
-              (text.size() < value.room ? RewriteResult::Written : RewriteResult::TooLong));
+               (text.size() < value.room ? RewriteResult::Written : RewriteResult::TooLong));
         for (size_t at = 0; at < size; ++at) {
             const bool inRoom = at >= value.offset && at < value.offset + value.room * 2u;
             assert(inRoom || rewritten[at] == block[at]);
