@@ -322,18 +322,8 @@ class Form {
     HWND Item(int id) const { return ::GetDlgItem(dialog.m_hWnd, id); }
     std::wstring Text(int id) const { return TextOf(Item(id)); }
 
-    // Loads the target as a drop of it does: the shell's DROPFILES, then the wide path, ended
-    // twice.
-    void Drop(const std::wstring& path) {
-        const HGLOBAL memory =
-            ::GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t));
-        auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-        drop->pFiles = sizeof(DROPFILES);
-        drop->fWide = TRUE;
-        path.copy(reinterpret_cast<wchar_t*>(drop + 1), path.size());
-        ::GlobalUnlock(memory);
-        dialog.OnDropFiles(static_cast<HDROP>(memory));
-    }
+    // Loads the target as a drop of it does.
+    void Drop(const std::wstring& path) { dialog.OnDropFiles(MakeDrop({path})); }
 
     CAttribToolDlg dialog;
 };

@@ -24,6 +24,6 @@ INT_PTR CFileDialog::DoModal() {
 
     path.resize(path.find(L'\0'));
     m_pathName = path;
-    m_fileName = path.substr(path.find_last_of(L"\\/") + 1);  // npos + 1 is 0
+    m_fileName = FileNameOf(path);
     return IDOK;
 }

@@ -28,9 +28,12 @@ CString ProgramPath() {
     }
 }
 
+CString FileNameOf(const CString& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);  // npos + 1 is 0
+}
+
 CString AfxGetAppName() {
-    CString name = ProgramPath();
-    name.erase(0, name.find_last_of(L"\\/") + 1);  // npos + 1 is 0
+    const CString name = FileNameOf(ProgramPath());
     return name.substr(0, name.rfind(L'.'));
 }
 

@@ -23,6 +23,8 @@ class CWinApp {
 CWinApp* AfxGetApp();
 // The running executable's full path, however long.
 CString ProgramPath();
+// What follows a path's last separator ('\\' or '/'): the whole path when it has none.
+CString FileNameOf(const CString& path);
 // The executable's file name without its extension: the caption of a message box given none.
 CString AfxGetAppName();
 // Restricts the DLL search to the system folder, then runs the application object's

@@ -32,7 +32,7 @@ void PeWordSum::Add(uint64_t offset, const uint8_t* bytes, size_t count) {
     // Whole words at a time; a byte at an odd offset is the high half of its word.
     uint64_t sum = 0;
     size_t i = 0;
-    if (count > 0 && (offset & 1)) sum = uint64_t{bytes[i++]} << 8;
+    if (offset & 1) sum = uint64_t{bytes[i++]} << 8;
     for (; i + 1 < count; i += 2) sum += bytes[i] | bytes[i + 1] << 8;
     if (i < count) sum += bytes[i];
     if (sum != 0) nonZero_ = true;

@@ -143,15 +143,16 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize) 
         return std::nullopt;
     }
     constexpr uint32_t kResources = 2;
-    uint32_t directoryCount, resourceRva, resourceSize;
+    uint32_t checksum, directoryCount, resourceRva, resourceSize;
     if (optionalSize < directories + (kResources + 1) * 8 ||
+        !file.U32(optionalHeader + 64, checksum) ||
         !file.U32(optionalHeader + directories - 4, directoryCount) ||
         directoryCount <= kResources ||
         !file.U32(optionalHeader + directories + kResources * 8, resourceRva) ||
         !file.U32(optionalHeader + directories + kResources * 8 + 4, resourceSize)) {
         return std::nullopt;
     }
-    PeImage image{optionalHeader + 64, {}};
+    PeImage image{optionalHeader + 64, checksum, {}};
     if (resourceRva == 0) return image;  // no resources at all
 
     const Sections sections{optionalHeader + optionalSize, sectionCount};

@@ -22,6 +22,7 @@ struct PeVersionEntry {
 
 struct PeImage {
     uint64_t checksumOffset;               // the optional header's CheckSum field
+    uint32_t checksum;                     // and what it holds
     std::vector<PeVersionEntry> versions;  // in the order of the resource directory
 };
 

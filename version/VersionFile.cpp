@@ -92,6 +92,7 @@ class WindowedReader {
 struct VersionResource {
     uint64_t fileSize;
     uint64_t checksumOffset;
+    uint32_t checksum;
     uint64_t offset;  // where the block starts in the file
     VersionBuffer block;
     VersionTable table;
@@ -129,17 +130,12 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
     const std::optional<VersionTable> table = ReadVersionTable(block.data(), block.size());
     if (!table) return std::nullopt;
     block.resize(VersionBlockLength(block.data(), block.size()));
-    return VersionResource{fileSize, image->checksumOffset, *entry->offset, std::move(block),
-                           *table};
+    return VersionResource{fileSize,       image->checksumOffset, image->checksum,
+                           *entry->offset, std::move(block),      *table};
 }
 
 std::string AnsiForm(const VersionBuffer& block, const VersionValue& value) {
     return WideToAnsi(ToWide(StoredText(block, value)));
-}
-
-uint32_t LittleEndian32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-           uint32_t{bytes[3]} << 24;
 }
 
 // The word sum of the whole file, read in chunks.
@@ -229,9 +225,7 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
     const uint64_t at = resource->offset + first;
 
     // A checksum that was valid is kept valid; a zero or wrong one is left as it is.
-    uint8_t field[4];
-    if (!ReadAt(file.get(), resource->checksumOffset, field, 4)) return failed(::GetLastError());
-    const uint32_t checksum = LittleEndian32(field);
+    const uint32_t checksum = resource->checksum;
     std::optional<uint32_t> newChecksum;
     if (checksum != 0) {
         PeWordSum sum(resource->checksumOffset);

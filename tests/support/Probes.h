@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <array>
 #include <fstream>
@@ -61,6 +62,19 @@ inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_
         return L"<none>";
     }
     return value;
+}
+
+// A drop of `paths` as the shell makes it: DROPFILES, then the wide paths, each ended, and an
+// empty one. Whoever takes the drop frees it.
+inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& path : paths) names += path + L'\0';
+    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * 2);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    *drop = {sizeof(DROPFILES), {}, FALSE, TRUE};
+    names.copy(reinterpret_cast<wchar_t*>(drop + 1), names.size());
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
 }
 
 // Through WM_GETTEXT, which crosses processes.

@@ -1,7 +1,5 @@
 #include "tests/win/InProcess.h"
 
-#include <shlobj.h>
-
 #include <filesystem>
 
 #include "platform/WinApp.h"
@@ -25,16 +23,4 @@ InProcess::~InProcess() {
     SetUiServices(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
-}
-
-void InProcess::Drop(const Texts& paths) {
-    // As the shell makes it: DROPFILES, then the wide paths, each ended, and an empty one.
-    CString names;
-    for (const CString& path : paths) names += path + L'\0';
-    const HGLOBAL memory = ::GlobalAlloc(GHND, sizeof(DROPFILES) + (names.size() + 1) * 2);
-    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
-    *drop = {sizeof(DROPFILES), {}, FALSE, TRUE};
-    names.copy(reinterpret_cast<wchar_t*>(drop + 1), names.size());
-    ::GlobalUnlock(memory);
-    dialog.OnDropFiles(static_cast<HDROP>(memory));
 }

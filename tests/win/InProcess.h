@@ -49,7 +49,7 @@ class InProcess : public testing::Test, public UiServices {
     void Check(int id, bool on = true) const { ::SendMessageW(Item(id), BM_SETCHECK, on, 0); }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)); }
     // Loads the first of the paths, as a drop of them all does.
-    void Drop(const Texts& paths);
+    void Drop(const Texts& paths) { dialog.OnDropFiles(MakeDrop(paths)); }
     void Load(const CString& path) { Drop({path}); }
 
     CString folder, answer;
