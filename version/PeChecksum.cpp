@@ -1,76 +1,47 @@
 #include "version/PeChecksum.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr uint32_t kModulus = 0xFFFF;  // ones'-complement addition of 16-bit words
 
-uint16_t FoldAdd(uint16_t sum, uint16_t word) {
-    const uint32_t total = uint32_t{sum} + word;
-    return static_cast<uint16_t>(total > kModulus ? total - kModulus : total);
+// The bytes' share of the word sum, modulo 0xFFFF: a byte at an odd offset is the high half of
+// its word. 0x10000 is 1 modulo 0xFFFF, so the words need no carrying between them.
+uint32_t Residue(uint64_t offset, const uint8_t* bytes, size_t count) {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < count; ++i) sum += ((offset + i) & 1) ? bytes[i] * 256u : bytes[i];
+    return static_cast<uint32_t>(sum % kModulus);
 }
 
-// The system's subtraction of a word from the folded sum, borrowing around.
-uint16_t FoldSubtract(uint16_t sum, uint16_t word) {
-    return static_cast<uint16_t>(sum >= word ? sum - word : sum - word - 1);
+// What the system computes for a file whose words other than the field's fold to `folded` (a
+// non-zero file: 1 to 0xFFFF) when the field holds `field`: it adds every word, the field's
+// included, then takes the field's two words out again, borrowing around.
+uint32_t ComputedWith(uint16_t folded, uint32_t field, uint32_t fileSize) {
+    const uint16_t words[2] = {static_cast<uint16_t>(field), static_cast<uint16_t>(field >> 16)};
+    uint32_t sum = folded;
+    for (const uint16_t word : words) {
+        sum += word;
+        if (sum > kModulus) sum -= kModulus;
+    }
+    for (const uint16_t word : words) sum = (sum >= word ? sum - word : sum - word - 1) & 0xFFFF;
+    return sum + fileSize;
 }
 
 }  // namespace
 
-void PeWordSum::Add(uint64_t offset, const uint8_t* bytes, size_t count) {
-    if (count == 0) return;
-    // The field's own bytes count as zero: what lies on either side of them is added.
-    if (offset < field_ + 4 && field_ < offset + count) {
-        const size_t before = field_ > offset ? static_cast<size_t>(field_ - offset) : 0;
-        const size_t after =
-            static_cast<size_t>(std::min<uint64_t>(offset + count, field_ + 4) - offset);
-        Add(offset, bytes, before);
-        Add(offset + after, bytes + after, count - after);
-        return;
-    }
-    // Whole words at a time; a byte at an odd offset is the high half of its word.
-    uint64_t sum = 0;
-    size_t i = 0;
-    if (offset & 1) sum = uint64_t{bytes[i++]} << 8;
-    for (; i + 1 < count; i += 2) sum += bytes[i] | bytes[i + 1] << 8;
-    if (i < count) sum += bytes[i];
-    if (sum != 0) nonZero_ = true;
-    residue_ = static_cast<uint32_t>((residue_ + sum % kModulus) % kModulus);
-}
-
-void PeWordSum::Replace(uint64_t offset, const uint8_t* oldBytes, const uint8_t* newBytes,
-                        size_t count) {
-    // Adding the complement of each old byte's weight (modulo 0xFFFF) takes it out again.
-    uint64_t sum = residue_;
-    for (size_t i = 0; i < count; ++i) {
-        const uint64_t at = offset + i;
-        if (at - field_ < 4) continue;
-        const uint32_t weight = (at & 1) ? 256 : 1;
-        sum += uint64_t{newBytes[i]} * weight + uint64_t{kModulus - oldBytes[i]} * weight;
-        if (sum >= (uint64_t{1} << 40)) sum %= kModulus;
-        if (newBytes[i] != 0) nonZero_ = true;
-    }
-    residue_ = static_cast<uint32_t>(sum % kModulus);
-}
-
-uint16_t PeWordSum::Folded() const {
-    if (!nonZero_) return 0;
-    return static_cast<uint16_t>(residue_ == 0 ? kModulus : residue_);
-}
-
-uint32_t PeWordSum::ChecksumWith(uint32_t field, uint64_t fileSize) const {
-    const uint16_t low = static_cast<uint16_t>(field);
-    const uint16_t high = static_cast<uint16_t>(field >> 16);
-    uint16_t sum = FoldAdd(FoldAdd(Folded(), low), high);
-    sum = FoldSubtract(FoldSubtract(sum, low), high);
-    return sum + static_cast<uint32_t>(fileSize);
-}
-
-uint32_t PeWordSum::Checksum(uint64_t fileSize) const {
-    // Two folded sums stand for a multiple of 0xFFFF; which of them the system arrives at depends
-    // on the field's own words, so take the one that agrees with itself.
-    const uint32_t first = Folded() + static_cast<uint32_t>(fileSize);
-    if (Folded() != kModulus || ChecksumWith(first, fileSize) == first) return first;
-    return static_cast<uint32_t>(fileSize);
+uint32_t MovedChecksum(uint32_t stored, uint64_t fileSize, uint64_t offset, const uint8_t* before,
+                       const uint8_t* after, size_t count) {
+    if (stored == 0) return 0;
+    const uint32_t size = static_cast<uint32_t>(fileSize);
+    const uint32_t change =
+        (Residue(offset, after, count) + kModulus - Residue(offset, before, count)) % kModulus;
+    // A valid checksum is the folded sum (0 to 0xFFFF) plus the size; a field that holds more
+    // is wrong, and moves by the change alone.
+    const uint32_t folded = stored - size;
+    if (folded > kModulus) return stored + change;
+    const uint32_t residue = (folded % kModulus + change) % kModulus;
+    if (residue != 0) return residue + size;
+    // A multiple of 0xFFFF folds to 0 or to 0xFFFF depending on the field's own words: take the
+    // one that, once in the field, the system computes again. The file is never all zeros ("MZ").
+    const uint32_t full = kModulus + size;
+    return ComputedWith(kModulus, full, size) == full ? full : size;
 }

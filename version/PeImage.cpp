@@ -7,6 +7,14 @@ namespace {
 constexpr uint32_t kVersionType = 16;  // RT_VERSION
 constexpr uint32_t kVersionName = 1;
 constexpr uint32_t kSubdirectory = 0x80000000u;
+constexpr size_t kSectionHeader = 40;
+
+uint16_t U16(const uint8_t* at) {
+    return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+uint32_t U32(const uint8_t* at) {
+    return uint32_t{at[0]} | uint32_t{at[1]} << 8 | uint32_t{at[2]} << 16 | uint32_t{at[3]} << 24;
+}
 
 // Every read is checked against the file's size before the reader sees it.
 class File {
@@ -14,58 +22,65 @@ class File {
     File(const PeFileReader& read, uint64_t size) : read_(read), size_(size) {}
     uint64_t size() const { return size_; }
 
+    bool Read(uint64_t offset, void* into, size_t count) const {
+        return offset <= size_ && count <= size_ - offset &&
+               (count == 0 || read_(offset, into, count));
+    }
+    bool Read(uint64_t offset, std::vector<uint8_t>& into, size_t count) const {
+        into.resize(count);
+        return Read(offset, into.data(), count);
+    }
     bool U16(uint64_t offset, uint16_t& value) const {
         uint8_t b[2];
         if (!Read(offset, b, 2)) return false;
-        value = static_cast<uint16_t>(b[0] | b[1] << 8);
+        value = ::U16(b);
         return true;
     }
     bool U32(uint64_t offset, uint32_t& value) const {
         uint8_t b[4];
         if (!Read(offset, b, 4)) return false;
-        value = uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+        value = ::U32(b);
         return true;
     }
 
   private:
-    bool Read(uint64_t offset, void* into, size_t count) const {
-        return offset <= size_ && count <= size_ - offset && read_(offset, into, count);
-    }
-
     const PeFileReader& read_;
     uint64_t size_;
 };
 
-struct Sections {
-    uint64_t table;
-    uint16_t count;
-};
-
-// The file offset of [rva, rva + size) when that range lies inside the part of one section that
-// the loader maps from the file (its raw data, cut to its virtual size when that is given).
-std::optional<uint64_t> MapToFile(const File& file, const Sections& sections, uint32_t rva,
-                                  uint32_t size) {
-    for (uint32_t i = 0; i < sections.count; ++i) {
-        const uint64_t header = sections.table + uint64_t{i} * 40;
-        uint32_t virtualSize, virtualAddress, rawSize, rawPointer;
-        if (!file.U32(header + 8, virtualSize) || !file.U32(header + 12, virtualAddress) ||
-            !file.U32(header + 16, rawSize) || !file.U32(header + 20, rawPointer)) {
-            return std::nullopt;
-        }
-        if (rva < virtualAddress) continue;
-        const uint64_t mapped = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
-        const uint64_t into = rva - virtualAddress;
-        if (into >= mapped) continue;
-        if (size > mapped - into) return std::nullopt;  // starts here but runs past the section
-        // The loader rounds a raw data pointer down to 512 bytes; an image that relies on that
-        // is not one whose bytes we place ourselves.
-        if (rawPointer % 512 != 0) return std::nullopt;
-        const uint64_t offset = uint64_t{rawPointer} + into;
-        if (offset > file.size() || size > file.size() - offset) return std::nullopt;
-        return offset;
+// The section table, read whole once.
+class Sections {
+  public:
+    bool Read(const File& file, uint64_t table, uint16_t count) {
+        return file.Read(table, headers_, size_t{count} * kSectionHeader);
     }
-    return std::nullopt;
-}
+
+    // The file offset of [rva, rva + size) when that range lies inside the part of one section
+    // that the loader maps from the file (its raw data, cut to its virtual size when that is
+    // given).
+    std::optional<uint64_t> MapToFile(uint64_t fileSize, uint32_t rva, uint32_t size) const {
+        for (size_t at = 0; at < headers_.size(); at += kSectionHeader) {
+            const uint8_t* header = headers_.data() + at;
+            const uint32_t virtualSize = U32(header + 8), virtualAddress = U32(header + 12);
+            const uint32_t rawSize = U32(header + 16), rawPointer = U32(header + 20);
+            if (rva < virtualAddress) continue;
+            const uint64_t mapped = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
+            const uint64_t into = rva - virtualAddress;
+            if (into >= mapped) continue;
+            if (size > mapped - into) return std::nullopt;  // starts here but runs past the section
+            // The loader rounds a raw data pointer down to 512 bytes; an image that relies on
+            // that is not one whose bytes we place ourselves.
+            if (rawPointer % 512 != 0) return std::nullopt;
+            const uint64_t offset = uint64_t{rawPointer} + into;
+            if (offset > fileSize || size > fileSize - offset) return std::nullopt;
+            return offset;
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::vector<uint8_t> headers_;
+};
 
 // The resource directory: offsets in it are relative to its start and stay inside its size.
 class Directory {
@@ -73,37 +88,30 @@ class Directory {
     Directory(const File& file, uint64_t offset, uint32_t size)
         : file_(file), offset_(offset), size_(size) {}
 
-    bool U16(uint64_t at, uint16_t& value) const {
-        return Holds(at, 2) && file_.U16(offset_ + at, value);
-    }
-    bool U32(uint64_t at, uint32_t& value) const {
-        return Holds(at, 4) && file_.U32(offset_ + at, value);
+    bool Read(uint64_t at, std::vector<uint8_t>& into, uint64_t count) const {
+        return Holds(at, count) && file_.Read(offset_ + at, into, static_cast<size_t>(count));
     }
 
-    // The integer-id entries (name, data) of the table at `table`; false when it does not fit.
-    template <class Visit>
-    bool ForEachId(uint32_t table, Visit visit) const {
-        uint16_t named, ids;
-        if (!U16(uint64_t{table} + 12, named) || !U16(uint64_t{table} + 14, ids)) return false;
-        const uint64_t first = uint64_t{table} + 16 + uint64_t{named} * 8;  // names come first
-        if (!Holds(first, uint64_t{ids} * 8)) return false;
-        for (uint32_t i = 0; i < ids; ++i) {
-            uint32_t name, data;
-            if (!U32(first + i * 8ull, name) || !U32(first + i * 8ull + 4, data)) return false;
-            if (!visit(name, data)) break;
-        }
-        return true;
+    // The integer-id entries of the table at `table`, 8 bytes each (id, then data), read whole;
+    // false when they do not fit. Named entries come first and are passed over.
+    bool IdEntries(uint32_t table, std::vector<uint8_t>& entries) const {
+        std::vector<uint8_t> header;
+        if (!Read(table, header, 16)) return false;
+        const uint64_t first = uint64_t{table} + 16 + uint64_t{U16(&header[12])} * 8;
+        return Read(first, entries, uint64_t{U16(&header[14])} * 8);
     }
 
     // The subdirectory that the entry `id` of `table` points to.
     std::optional<uint32_t> Subdirectory(uint32_t table, uint32_t id) const {
-        std::optional<uint32_t> found;
-        ForEachId(table, [&](uint32_t name, uint32_t data) {
-            if (name != id) return true;
-            if (data & kSubdirectory) found = data & ~kSubdirectory;
-            return false;
-        });
-        return found;
+        std::vector<uint8_t> entries;
+        if (!IdEntries(table, entries)) return std::nullopt;
+        for (size_t at = 0; at < entries.size(); at += 8) {
+            if (U32(&entries[at]) != id) continue;
+            const uint32_t data = U32(&entries[at + 4]);
+            if (data & kSubdirectory) return data & ~kSubdirectory;
+            return std::nullopt;
+        }
+        return std::nullopt;
     }
 
   private:
@@ -114,9 +122,21 @@ class Directory {
     uint32_t size_;
 };
 
+// The index of the entry that the resource loader picks: the first in the first preferred
+// language that has one, else the first.
+size_t ChooseLanguage(const std::vector<uint8_t>& entries, const std::vector<uint16_t>& preferred) {
+    for (uint16_t language : preferred) {
+        for (size_t at = 0; at < entries.size(); at += 8) {
+            if (U32(&entries[at]) == language) return at;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
-std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize) {
+std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
+                                   const std::vector<uint16_t>& preferred) {
     const File file(read, fileSize);
     uint16_t dosMagic;
     uint32_t peOffset, peSignature;
@@ -152,40 +172,38 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize) 
         !file.U32(optionalHeader + directories + kResources * 8 + 4, resourceSize)) {
         return std::nullopt;
     }
-    PeImage image{optionalHeader + 64, checksum, {}};
+    PeImage image{optionalHeader + 64, checksum, std::nullopt};
     if (resourceRva == 0) return image;  // no resources at all
 
-    const Sections sections{optionalHeader + optionalSize, sectionCount};
-    const std::optional<uint64_t> resources = MapToFile(file, sections, resourceRva, resourceSize);
+    Sections sections;
+    if (!sections.Read(file, optionalHeader + optionalSize, sectionCount)) return std::nullopt;
+    const std::optional<uint64_t> resources =
+        sections.MapToFile(fileSize, resourceRva, resourceSize);
     if (!resources) return std::nullopt;
     const Directory directory(file, *resources, resourceSize);
     // Three levels: type, name, then language, whose entries point to the data entries.
     const std::optional<uint32_t> names = directory.Subdirectory(0, kVersionType);
     const std::optional<uint32_t> languages =
         names ? directory.Subdirectory(*names, kVersionName) : std::nullopt;
+    std::vector<uint8_t> entries;
     if (!languages) return image;
-    bool consistent = true;
-    const bool listed = directory.ForEachId(*languages, [&](uint32_t language, uint32_t data) {
-        uint32_t rva, size;
-        if ((data & kSubdirectory) || language > 0xFFFF || !directory.U32(data, rva) ||
-            !directory.U32(uint64_t{data} + 4, size)) {
-            consistent = false;
-            return false;
+    if (!directory.IdEntries(*languages, entries)) return std::nullopt;
+    for (size_t at = 0; at < entries.size(); at += 8) {
+        if (U32(&entries[at]) > 0xFFFF || (U32(&entries[at + 4]) & kSubdirectory)) {
+            return std::nullopt;
         }
-        image.versions.push_back(
-            {static_cast<uint16_t>(language), size, MapToFile(file, sections, rva, size)});
-        return true;
-    });
-    if (!listed || !consistent) return std::nullopt;
+    }
+    if (entries.empty()) return image;
+
+    const size_t chosen = ChooseLanguage(entries, preferred);
+    std::vector<uint8_t> data;
+    if (!directory.Read(U32(&entries[chosen + 4]), data, 8)) return std::nullopt;
+    const uint32_t rva = U32(&data[0]), size = U32(&data[4]);
+    image.version = PeVersionEntry{static_cast<uint16_t>(U32(&entries[chosen])), size,
+                                   sections.MapToFile(fileSize, rva, size)};
     return image;
 }
 
-const PeVersionEntry* ChooseVersionEntry(const std::vector<PeVersionEntry>& entries,
-                                         const std::vector<uint16_t>& preferred) {
-    for (uint16_t language : preferred) {
-        for (const PeVersionEntry& entry : entries) {
-            if (entry.language == language) return &entry;
-        }
-    }
-    return entries.empty() ? nullptr : &entries.front();
+bool CoversChecksum(const PeImage& image, uint64_t offset, uint64_t size) {
+    return offset < image.checksumOffset + 4 && image.checksumOffset < offset + size;
 }

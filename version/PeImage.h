@@ -1,5 +1,7 @@
-// Where a Windows executable keeps its version resources and its checksum, read through bounds
-// checks from the file's own bytes.
+// Where a Windows executable keeps its version resource and its checksum, read through bounds
+// checks from the file's own bytes. The reading costs what the file's tables hold: the section
+// table and the version type's language table are each read once, whole, and only the chosen
+// resource is placed in the file.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +13,7 @@
 // Reads `size` bytes at `offset` of the file into `into`; false when it cannot.
 using PeFileReader = std::function<bool(uint64_t offset, void* into, size_t size)>;
 
-// One resource of type RT_VERSION and name 1.
+// The resource of type RT_VERSION and name 1 that the system's resource loader would give.
 struct PeVersionEntry {
     uint16_t language;
     uint32_t size;
@@ -21,16 +23,17 @@ struct PeVersionEntry {
 };
 
 struct PeImage {
-    uint64_t checksumOffset;               // the optional header's CheckSum field
-    uint32_t checksum;                     // and what it holds
-    std::vector<PeVersionEntry> versions;  // in the order of the resource directory
+    uint64_t checksumOffset;                // the optional header's CheckSum field
+    uint32_t checksum;                      // and what it holds
+    std::optional<PeVersionEntry> version;  // none when the file has no version resource
 };
 
 // Nothing when the file is not a PE image whose headers and resource directory are consistent.
-std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize);
+// Of the version resources, the loader gives a user whose languages are `preferred` (most wanted
+// first) the first in the first of those languages that has one, else the first listed.
+std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
+                                   const std::vector<uint16_t>& preferred);
 
-// The version resource that the system's resource loader gives a user whose languages are
-// `preferred`, most wanted first: the first entry in the first of those languages that has one,
-// else the first entry. Null when there is none.
-const PeVersionEntry* ChooseVersionEntry(const std::vector<PeVersionEntry>& entries,
-                                         const std::vector<uint16_t>& preferred);
+// True when the file's bytes [offset, offset + size) hold part of the image's checksum field: a
+// rewrite there would change the field's own words.
+bool CoversChecksum(const PeImage& image, uint64_t offset, uint64_t size);

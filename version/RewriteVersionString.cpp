@@ -1,6 +1,5 @@
 #include "version/RewriteVersionString.h"
 
-#include <algorithm>
 #include <cstring>
 
 RewriteResult CheckVersionRewrite(const VersionBuffer& block, const VersionValue& value,
@@ -14,16 +13,14 @@ RewriteResult CheckVersionRewrite(const VersionBuffer& block, const VersionValue
 }
 
 RewriteResult RewriteVersionString(VersionBuffer& block, const VersionValue& value,
-                                   uint32_t ansiLength, std::u16string_view text) {
+                                   std::u16string_view text) {
     const RewriteResult check = CheckVersionRewrite(block, value, text);
     if (check != RewriteResult::Written) return check;
     uint8_t* stored = block.data() + value.offset;
-    std::memset(stored, 0, std::min<size_t>(ansiLength, size_t{value.room} * 2));
+    std::memset(stored, 0, size_t{value.room} * 2);
     for (char16_t unit : text) {
         *stored++ = static_cast<uint8_t>(unit);
         *stored++ = static_cast<uint8_t>(unit >> 8);
     }
-    stored[0] = 0;
-    stored[1] = 0;
     return RewriteResult::Written;
 }

@@ -18,8 +18,7 @@ enum class RewriteResult {
 RewriteResult CheckVersionRewrite(const VersionBuffer& block, const VersionValue& value,
                                   std::u16string_view text);
 
-// Zeroes the first L bytes of the stored text (ansiLength, the byte length of the value's ANSI
-// form, cut to the room), then writes the text and its terminator. The rest of the room keeps
-// what is left of the old text; every byte outside the room stays as it was.
+// Writes the text and its terminator at the start of the value's room and zeroes the rest of the
+// room, so that nothing of the old text stays behind; every byte outside the room stays as it was.
 RewriteResult RewriteVersionString(VersionBuffer& block, const VersionValue& value,
-                                   uint32_t ansiLength, std::u16string_view text);
+                                   std::u16string_view text);

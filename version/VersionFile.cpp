@@ -91,8 +91,7 @@ class WindowedReader {
 // The version resource that the system shows for the open file, read and checked.
 struct VersionResource {
     uint64_t fileSize;
-    uint64_t checksumOffset;
-    uint32_t checksum;
+    PeImage image;
     uint64_t offset;  // where the block starts in the file
     VersionBuffer block;
     VersionTable table;
@@ -120,33 +119,16 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
         return false;
     };
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
-    const std::optional<PeImage> image = ReadPeImage(read, fileSize);
-    const PeVersionEntry* entry =
-        image ? ChooseVersionEntry(image->versions, PreferredLanguages()) : nullptr;
-    if (!entry || !entry->offset) return std::nullopt;
+    const std::optional<PeImage> image = ReadPeImage(read, fileSize, PreferredLanguages());
+    if (!image || !image->version || !image->version->offset) return std::nullopt;
+    const uint64_t offset = *image->version->offset;
     // The block is no longer than its 16-bit length word, while the resource may carry more.
-    VersionBuffer block(std::min<uint32_t>(entry->size, 0xFFFF));
-    if (!read(*entry->offset, block.data(), block.size())) return std::nullopt;
+    VersionBuffer block(std::min<uint32_t>(image->version->size, 0xFFFF));
+    if (!read(offset, block.data(), block.size())) return std::nullopt;
     const std::optional<VersionTable> table = ReadVersionTable(block.data(), block.size());
     if (!table) return std::nullopt;
     block.resize(VersionBlockLength(block.data(), block.size()));
-    return VersionResource{fileSize,       image->checksumOffset, image->checksum,
-                           *entry->offset, std::move(block),      *table};
-}
-
-std::string AnsiForm(const VersionBuffer& block, const VersionValue& value) {
-    return WideToAnsi(ToWide(StoredText(block, value)));
-}
-
-// The word sum of the whole file, read in chunks.
-bool SumFile(HANDLE file, uint64_t size, PeWordSum& sum) {
-    std::vector<uint8_t> chunk(kChunk);
-    for (uint64_t offset = 0; offset < size; offset += chunk.size()) {
-        const size_t count = static_cast<size_t>(std::min<uint64_t>(chunk.size(), size - offset));
-        if (!ReadAt(file, offset, chunk.data(), count)) return false;
-        sum.Add(offset, chunk.data(), count);
-    }
-    return true;
+    return VersionResource{fileSize, *image, offset, std::move(block), *table};
 }
 
 }  // namespace
@@ -168,7 +150,8 @@ LoadedVersion ReadVersionStrings(const CString& path) {
     loaded.translation = *resource->table.translation;
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (const std::optional<VersionValue>& value = resource->table.values[i]) {
-            loaded.texts[i] = AnsiForm(resource->block, *value);
+            loaded.texts[i] = ToWide(StoredText(resource->block, *value));
+            loaded.limits[i] = value->room > 0 ? value->room - 1 : 0;
         }
     }
     return loaded;
@@ -193,13 +176,16 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
     const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error);
     if (!resource) return failed(error);
     if (!(resource->table.translation == loaded.translation)) return failed(ERROR_INVALID_DATA);
+    if (CoversChecksum(resource->image, resource->offset, resource->block.size())) {
+        return failed(ERROR_INVALID_DATA);
+    }
 
     const VersionBuffer& block = resource->block;
     std::vector<std::pair<VersionValue, std::u16string>> rewrites;
     for (const VersionEdit& edit : edits) {
         const std::optional<VersionValue>& value = resource->table.values[edit.key];
         if (!value) return failed(ERROR_INVALID_DATA);
-        std::u16string text = ToUtf16(AnsiToWide(edit.text));
+        std::u16string text = ToUtf16(edit.text);
         switch (CheckVersionRewrite(block, *value, text)) {
             case RewriteResult::Written:
                 break;
@@ -211,10 +197,7 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
         rewrites.emplace_back(*value, std::move(text));
     }
     VersionBuffer rewritten = block;
-    for (const auto& [value, text] : rewrites) {
-        RewriteVersionString(rewritten, value, static_cast<uint32_t>(AnsiForm(block, value).size()),
-                             text);
-    }
+    for (const auto& [value, text] : rewrites) RewriteVersionString(rewritten, value, text);
 
     // Only the span that changed is written.
     const size_t first =
@@ -224,26 +207,17 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
     while (block[end - 1] == rewritten[end - 1]) --end;
     const uint64_t at = resource->offset + first;
 
-    // A checksum that was valid is kept valid; a zero or wrong one is left as it is.
-    const uint32_t checksum = resource->checksum;
-    std::optional<uint32_t> newChecksum;
-    if (checksum != 0) {
-        PeWordSum sum(resource->checksumOffset);
-        if (!SumFile(file.get(), resource->fileSize, sum)) return failed(::GetLastError());
-        if (sum.ChecksumWith(checksum, resource->fileSize) == checksum) {
-            sum.Replace(at, block.data() + first, rewritten.data() + first, end - first);
-            newChecksum = sum.Checksum(resource->fileSize);
-        }
-    }
-
+    const uint32_t checksum = resource->image.checksum;
+    const uint32_t moved = MovedChecksum(checksum, resource->fileSize, at, block.data() + first,
+                                         rewritten.data() + first, end - first);
     if (const DWORD written = WriteAt(file.get(), at, rewritten.data() + first, end - first)) {
         return failed(written);
     }
-    if (newChecksum && *newChecksum != checksum) {
-        const uint8_t bytes[4] = {
-            static_cast<uint8_t>(*newChecksum), static_cast<uint8_t>(*newChecksum >> 8),
-            static_cast<uint8_t>(*newChecksum >> 16), static_cast<uint8_t>(*newChecksum >> 24)};
-        if (const DWORD written = WriteAt(file.get(), resource->checksumOffset, bytes, 4)) {
+    if (moved != checksum) {
+        const uint8_t bytes[4] = {static_cast<uint8_t>(moved), static_cast<uint8_t>(moved >> 8),
+                                  static_cast<uint8_t>(moved >> 16),
+                                  static_cast<uint8_t>(moved >> 24)};
+        if (const DWORD written = WriteAt(file.get(), resource->image.checksumOffset, bytes, 4)) {
             return failed(written);
         }
     }

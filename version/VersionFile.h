@@ -8,7 +8,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/CString.h"
@@ -23,9 +22,11 @@ struct LoadedVersion {
     };
     State state = State::None;
     VersionTranslation translation{};
-    // Each present key's text in the process's ANSI code page, in the order of
+    // Each present key's stored text exactly as the file holds it, in the order of
     // kVersionStringKeys: what the dialog shows, and what an edit is compared with.
-    std::array<std::optional<std::string>, kVersionStringKeyCount> texts;
+    std::array<std::optional<CString>, kVersionStringKeyCount> texts;
+    // The most units that a new text of each present key may have: its room less the terminator.
+    std::array<uint32_t, kVersionStringKeyCount> limits{};
 };
 
 LoadedVersion ReadVersionStrings(const CString& path);
@@ -33,10 +34,10 @@ LoadedVersion ReadVersionStrings(const CString& path);
 // The system's display name of a language; empty when it has none.
 CString LanguageName(uint16_t language);
 
-// A field whose text differs from what was loaded for it: the text, in the ANSI code page.
+// A field whose text differs from what was loaded for it.
 struct VersionEdit {
     size_t key;
-    std::string text;
+    CString text;
 };
 
 struct VersionStoreResult {
@@ -44,11 +45,13 @@ struct VersionStoreResult {
     Outcome outcome;
     size_t key;   // TooLong: the field whose text does not fit
     DWORD error;  // Failed: the code of the call that failed, or ERROR_INVALID_DATA when the
-                  // file's version resource is no longer the one that was loaded
+                  // file's version resource is no longer the one that was loaded, or cannot be
+                  // stored safely (the header's checksum field lies inside it)
 };
 
 // Rewrites the edited strings in place inside the version resource that the file holds now,
 // every text checked against its room before any is written; the other strings stay as the file
-// holds them. Only the bytes that change are written, and a checksum that was valid is kept valid.
+// holds them. Only the bytes that change are written, and the header's checksum is moved by what
+// they changed: a valid one stays valid, and the rest of the file is never read.
 VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
                                        const std::vector<VersionEdit>& edits);

@@ -11,10 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::memcpy(into, data + offset, count);
         return true;
     };
-    if (const std::optional<PeImage> image = ReadPeImage(read, size)) {
-        for (const PeVersionEntry& entry : image->versions) {
-            if (entry.offset) assert(*entry.offset + entry.size <= size);
-        }
+    const std::optional<PeImage> image = ReadPeImage(read, size, {0, 0x0804, 0x0409});
+    if (image && image->version && image->version->offset) {
+        assert(*image->version->offset + image->version->size <= size);
     }
     return 0;
 }

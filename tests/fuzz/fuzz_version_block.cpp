@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         assert(uint64_t{value.offset} + uint64_t{value.room} * 2 <= size);
         const std::u16string text = StoredText(block, value).substr(value.units / 2) + u"x";
         VersionBuffer rewritten = block;
-        const RewriteResult result = RewriteVersionString(rewritten, value, value.units * 2, text);
+        const RewriteResult result = RewriteVersionString(rewritten, value, text);
         assert(result ==
                (text.size() < value.room ? RewriteResult::Written : RewriteResult::TooLong));
         for (size_t at = 0; at < size; ++at) {

@@ -55,54 +55,72 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     }
 }
 
-TEST(RewriteVersionString, KeepsTheRestOfTheRoomAndRefusesWhatDoesNotFit) {
-    const VersionTable table = *Read(kBlock);
-    const VersionValue version = *table.values[0], chinese = *table.values[5];
-    Bytes block = kBlock;
-    // 1.0.0.123 (L = 9) to 2.0: bytes 0-8 zeroed, then "2.0" and its terminator.
-    ASSERT_EQ(RewriteVersionString(block, version, 9, u"2.0"), RewriteResult::Written);
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(&block[version.offset]), 10),
-              std::u16string(u"2.0\0\0.123\0", 10));
-    EXPECT_TRUE(std::equal(block.begin(), block.begin() + version.offset, kBlock.begin()));
-    EXPECT_TRUE(std::equal(block.begin() + version.offset + 20, block.end(),
-                           kBlock.begin() + version.offset + 20));
-    EXPECT_EQ(RewriteVersionString(block, chinese, 4, u"中"), RewriteResult::Written);  // L = 4
-    EXPECT_EQ(StoredText(block, chinese), std::u16string(u"中\0", 2));
-    EXPECT_EQ(CheckVersionRewrite(block, chinese, u"示例产"), RewriteResult::TooLong);
-    EXPECT_EQ(CheckVersionRewrite(block, *table.values[3], u"a"), RewriteResult::TooLong);
-    EXPECT_EQ(CheckVersionRewrite(block, chinese, std::u16string(1, u'\0')),
+TEST(RewriteVersionString, PutsTheTextAtTheStartOfTheRoomAndZeroesTheRest) {
+    const Bytes block = VersionBlock({{u"FileVersion", u"1.0.0.123"},
+                                      {u"ProductName", u"示例产品"},
+                                      {u"Comments", u"😀😀"}});  // two astral characters: 4 units
+    const VersionTable table = *Read(block);
+    // The key, then new texts of the same length, one unit shorter, much shorter, and empty.
+    for (const auto& [key, texts] : std::vector<std::pair<int, std::vector<std::u16string>>>{
+             {0, {u"1.0.0.124", u"1.0.0.12", u"2", u""}},
+             {5, {u"示例产物", u"示例产", u"新", u""}},
+             {3, {u"😀😁", u"😀b", u"c", u""}}}) {
+        const VersionValue value = *table.values[key];
+        ASSERT_EQ(value.room, texts[0].size() + 1);
+        for (const std::u16string& text : texts) {
+            Bytes rewritten = block;
+            ASSERT_EQ(RewriteVersionString(rewritten, value, text), RewriteResult::Written);
+            const std::u16string room(reinterpret_cast<const char16_t*>(&rewritten[value.offset]),
+                                      value.room);
+            EXPECT_EQ(room, text + std::u16string(value.room - text.size(), u'\0'));
+            rewritten.erase(rewritten.begin() + value.offset,
+                            rewritten.begin() + value.offset + value.room * 2);
+            Bytes outside = block;
+            outside.erase(outside.begin() + value.offset,
+                          outside.begin() + value.offset + value.room * 2);
+            EXPECT_EQ(rewritten, outside) << "outside the room";
+        }
+        EXPECT_EQ(CheckVersionRewrite(block, value, texts[0] + u"x"), RewriteResult::TooLong);
+    }
+    EXPECT_EQ(CheckVersionRewrite(block, *table.values[5], std::u16string(1, u'\0')),
               RewriteResult::Invalid);
     EXPECT_EQ(CheckVersionRewrite(block, {uint32_t(block.size() - 2), 4, 5}, u"a"),
               RewriteResult::Invalid);
 }
 
-static std::optional<PeImage> ReadImage(const Bytes& file) {
-    const auto read = [&file](uint64_t at, void* into, size_t size) {
+// The user's languages, as the program asks the system for them: neutral, Chinese (PRC) twice,
+// English (US).
+const std::vector<uint16_t> kPreferred = {0, 0x0804, 0x0804, 0x0409};
+
+static std::optional<PeImage> ReadImage(const Bytes& file, int* reads = nullptr) {
+    const auto read = [&file, reads](uint64_t at, void* into, size_t size) {
+        if (reads) ++*reads;
         return std::copy_n(file.begin() + at, size, static_cast<uint8_t*>(into)) != nullptr;
     };
-    return ReadPeImage(read, file.size());
+    return ReadPeImage(read, file.size(), kPreferred);
 }
 
-TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
+TEST(PeImage, PlacesTheVersionEntryOnlyWhenItsDataLiesInsideItsSection) {
     const PeFile file = MakePeFile({{0x0409, kBlock}, {0x0000, kBlock}}, 4096);
     const std::optional<PeImage> image = ReadImage(file.bytes);
-    ASSERT_TRUE(image && image->versions.size() == 2);
+    ASSERT_TRUE(image && image->version);
     EXPECT_EQ(image->checksumOffset, 0x98u);
-    EXPECT_EQ(image->versions[1].language, 0x0000);
-    EXPECT_EQ(image->versions[1].offset, file.dataOffsets[1]);
-    EXPECT_EQ(image->versions[1].size, kBlock.size());
+    EXPECT_EQ(image->version->language, 0x0000);
+    EXPECT_EQ(image->version->offset, file.dataOffsets[1]);
+    EXPECT_EQ(image->version->size, kBlock.size());
     // A data entry's (RVA, size) that does not lie in one section's bytes gives no place.
-    const uint32_t rva = 0x1000 + static_cast<uint32_t>(file.dataOffsets[0] - 0x200);
+    const size_t entry = file.dataEntries + 16;
+    const uint32_t rva = 0x1000 + static_cast<uint32_t>(file.dataOffsets[1] - file.rsrc);
     for (const auto& [at, size] : {std::pair<uint32_t, uint32_t>{0x9000, 16},  // in no section
                                    {rva, 0x7FFFFFF0},  // past the end of the file
                                    {rva, 0x1000},      // past its section, into appended data
                                    {0x0800, 16}}) {
         Bytes bytes = file.bytes;
-        Put32(bytes, file.dataEntries, at);
-        Put32(bytes, file.dataEntries + 4, size);
+        Put32(bytes, entry, at);
+        Put32(bytes, entry + 4, size);
         const std::optional<PeImage> broken = ReadImage(bytes);
-        ASSERT_TRUE(broken);
-        EXPECT_FALSE(broken->versions[0].offset) << std::hex << at << " " << size;
+        ASSERT_TRUE(broken && broken->version);
+        EXPECT_FALSE(broken->version->offset) << std::hex << at << " " << size;
     }
     // Headers at an odd offset: the checksum's words would not be the field's.
     Bytes odd = file.bytes;
@@ -110,13 +128,21 @@ TEST(PeImage, ListsVersionEntriesWhoseDataLiesInsideTheirSection) {
     Put32(odd, 0x3C, 0x41);
     EXPECT_FALSE(ReadImage(odd));
     Bytes bytes = file.bytes;
-    Put16(bytes, 0x23E, 0xFFFF);  // more languages than the directory holds
+    Put16(bytes, file.rsrc + 0x3E, 0xFFFF);  // more languages than the directory holds
     EXPECT_FALSE(ReadImage(bytes));
     bytes[0] = 'X';
     EXPECT_FALSE(ReadImage(bytes));
+    // A version resource over the checksum field (0x98 to 0x9B) cannot be rewritten safely.
+    for (const auto& [at, size, covers] : {std::tuple{0x90, 8, false},
+                                           {0x90, 9, true},
+                                           {0x9B, 1, true},
+                                           {0x9C, 64, false},
+                                           {0x00, 0x400, true}}) {
+        EXPECT_EQ(CoversChecksum(*image, at, size), covers) << std::hex << at;
+    }
 }
 
-TEST(PeImage, ChoosesTheEntryTheResourceLoaderWould) {
+TEST(PeImage, ChoosesTheEntryTheResourceLoaderWouldAndPlacesOnlyThatOne) {
     // Wanted: neutral, the user's (0x0804), en-US; else the first.
     const std::pair<std::vector<uint16_t>, int> cases[] = {{{0x0409, 0x0804}, 0x0804},
                                                            {{0x0804, 0x0000}, 0x0000},
@@ -124,11 +150,24 @@ TEST(PeImage, ChoosesTheEntryTheResourceLoaderWould) {
                                                            {{0x0411, 0x0412}, 0x0411},
                                                            {{}, -1}};
     for (const auto& [languages, chosen] : cases) {
-        std::vector<PeVersionEntry> entries;
-        for (uint16_t language : languages) entries.push_back({language, 16, 0x400});
-        const PeVersionEntry* entry = ChooseVersionEntry(entries, {0, 0x0804, 0x0804, 0x0409});
-        EXPECT_EQ(entry ? entry->language : -1, chosen);
+        std::vector<std::pair<uint16_t, Bytes>> resources;
+        for (uint16_t language : languages) resources.push_back({language, kBlock});
+        const std::optional<PeImage> image = ReadImage(MakePeFile(resources).bytes);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->version ? image->version->language : -1, chosen);
     }
+    // Many sections and many languages whose data no section holds: the reads grow with the
+    // tables, not with their product.
+    int reads[2] = {};
+    for (const uint32_t count : {1000u, 2000u}) {
+        PeFile file =
+            MakePeFile(std::vector<std::pair<uint16_t, Bytes>>(count, {0x0411, {}}), 0, count);
+        for (uint32_t i = 0; i < count; ++i) Put32(file.bytes, file.dataEntries + 16 * i, 1 << 30);
+        const std::optional<PeImage> image = ReadImage(file.bytes, &reads[count / 2000]);
+        ASSERT_TRUE(image && image->version);
+        EXPECT_FALSE(image->version->offset);
+    }
+    EXPECT_LE(reads[1], 2 * reads[0]);
 }
 
 // The system's own computation (CheckSumMappedFile), written out plainly.
@@ -145,17 +184,12 @@ static uint32_t SystemChecksum(const Bytes& file, size_t field) {
     return sum + static_cast<uint32_t>(file.size());
 }
 
-TEST(PeChecksum, IncrementalUpdateAgreesWithTheSystemsComputation) {
+TEST(PeChecksum, MovedByAnEditAsTheSystemComputesItForValidWrongAndZeroFields) {
     std::mt19937 random(20261206);
     const size_t field = 8;
-    for (int round = 0; round < 4000; ++round) {
+    for (int round = 0; round < 6000; ++round) {
         Bytes file(64 + random() % 300);
         for (uint8_t& byte : file) byte = static_cast<uint8_t>(random() % 4 ? random() : 0xFF);
-        PeWordSum sum(field);
-        sum.Add(0, file.data(), file.size());
-        ASSERT_EQ(
-            sum.ChecksumWith(file[8] | file[9] << 8 | file[10] << 16 | file[11] << 24, file.size()),
-            SystemChecksum(file, field));
         // A range at an odd or even offset, up to the end, clear of the field.
         const bool multiple = round % 8 == 0;
         const size_t at = multiple ? 12 : 12 + random() % (file.size() - 12);
@@ -163,15 +197,25 @@ TEST(PeChecksum, IncrementalUpdateAgreesWithTheSystemsComputation) {
             multiple ? 2 + random() % (file.size() - 13) : 1 + random() % (file.size() - at);
         Bytes changed = file;
         for (size_t i = at; i < at + count; ++i) changed[i] = static_cast<uint8_t>(random());
-        Put32(changed, field, 0);
         if (multiple) {  // words that sum to a multiple of 0xFFFF, which two folded sums stand for
             const uint32_t folded = SystemChecksum(changed, field) - uint32_t(changed.size());
             Put16(changed, 12,
                   (changed[12] + 256u * changed[13] + 0xFFFF - folded % 0xFFFF) % 0xFFFF);
         }
-        sum.Replace(at, file.data() + at, changed.data() + at, count);
-        const uint32_t checksum = sum.Checksum(changed.size());
-        Put32(changed, field, checksum);
-        ASSERT_EQ(SystemChecksum(changed, field), checksum) << round;
+        const uint32_t valid = SystemChecksum(file, field);
+        const uint32_t wrong = round % 3 == 0 ? 0 : valid + (round % 3 == 1 ? 1 : 0x12345);
+        for (const uint32_t stored : {valid, wrong}) {
+            const uint32_t moved = MovedChecksum(stored, file.size(), at, file.data() + at,
+                                                 changed.data() + at, count);
+            if (stored == valid) {
+                ASSERT_EQ(moved, SystemChecksum(changed, field)) << round;
+            } else if (stored == 0) {
+                ASSERT_EQ(moved, 0u);
+            } else {  // as wrong as it was, in the sum's own arithmetic
+                const int64_t before = int64_t{stored} - valid;
+                const int64_t after = int64_t{moved} - SystemChecksum(changed, field);
+                ASSERT_EQ((after - before) % 0xFFFF, 0) << round;
+            }
+        }
     }
 }

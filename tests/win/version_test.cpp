@@ -28,7 +28,7 @@ static bool DiffersOnlyInTheResource(const std::string& before, const std::strin
 }
 
 // The linker makes a fixture's checksum valid; the two with data appended since hold a wrong one.
-TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
+TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsExactlyWhereverTheResourceLives) {
     wchar_t chinese[256] = {};
     ::VerLanguageNameW(0x0804, chinese, 256);
     for (const CString name : {L"ver_neutral32", L"ver_english", L"ver_chinese"}) {
@@ -37,33 +37,50 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsWhereverTheResourceLives) {
         const uint64_t written = FileTimes(file)[2];
         DWORD header, computed;
         ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
-        const DWORD wrong = header == computed ? 0 : header;  // 0: the checksum is valid
-        ASSERT_EQ(wrong == 0, name == L"ver_chinese");
+        const int64_t offBy = int64_t{header} - computed;  // 0: the checksum is valid
+        ASSERT_EQ(offBy == 0, name == L"ver_chinese");
         LoadForVersion(file);
-        EXPECT_EQ(
-            Text(IDC_EDIT_FILEVERSION) + Text(IDC_EDIT_LEGALCOPYRIGHT) + Text(IDC_EDIT_LANGUAGE),
-            CString(L"1.0.0.123版权所有 (C) 2026") + chinese)
+        // Shown exactly as stored, characters outside code page 936 included.
+        EXPECT_EQ(Text(IDC_EDIT_LEGALCOPYRIGHT) + Text(IDC_EDIT_COMMENTS) + Text(IDC_EDIT_LANGUAGE),
+                  CString(L"Copyright © 2024 公司™제품 Demo") + chinese)
             << name;
-        // A field takes as many bytes of code page 936 as its stored text has.
-        EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_PRODUCTNAME), EM_GETLIMITTEXT, 0, 0), 8);
+        // A field takes as many units as its stored text has; an empty one has no limit.
+        for (const auto& [id, limit] : {std::pair{IDC_EDIT_PRODUCTNAME, 4},
+                                        {IDC_EDIT_PRIVATEBUILD, 2},
+                                        {IDC_EDIT_LEGALCOPYRIGHT, 20},
+                                        {IDC_EDIT_SPECIALBUILD, 0x7FFFFFFE}}) {
+            EXPECT_EQ(::SendMessageW(Item(id), EM_GETLIMITTEXT, 0, 0), limit) << id;
+        }
         dialog.OnOK();  // nothing edited: nothing written
         EXPECT_EQ(ReadAll(file), original);
         EXPECT_EQ(FileTimes(file)[2], written);
         SetText(IDC_EDIT_PRODUCTNAME, L"新产品");
-        SetText(IDC_EDIT_FILEVERSION, L"2.0");
+        SetText(IDC_EDIT_LEGALCOPYRIGHT, L"Copyright © 2025 公司™");
+        SetText(IDC_EDIT_LANGUAGE, L"");
         dialog.OnOK();
+        EXPECT_EQ(Text(IDC_EDIT_LANGUAGE), chinese) << "read again from the file";
         EXPECT_TRUE(DiffersOnlyInTheResource(original, ReadAll(file)));
-        EXPECT_EQ(PlatformVersionString(file, L"ProductName") +
-                      PlatformVersionString(file, L"FileVersion") +
+        EXPECT_EQ(PlatformVersionString(file, L"ProductName") + L"|" +
+                      PlatformVersionString(file, L"LegalCopyright") + L"|" +
+                      PlatformVersionString(file, L"Comments") + L"|" +
                       PlatformVersionString(file, L"CompanyName"),
-                  L"新产品2.0示例公司");
+                  L"新产品|Copyright © 2025 公司™|제품 Demo|示例公司");
         ASSERT_EQ(::MapFileAndCheckSumW(file.c_str(), &header, &computed), 0u);
-        EXPECT_EQ(header, wrong ? wrong : computed) << "a valid checksum stays valid, a wrong one";
+        // A valid checksum stays valid, a wrong one as wrong as it was (in the sum's arithmetic).
+        EXPECT_EQ(offBy ? (int64_t{header} - computed - offBy) % 0xFFFF : header - computed, 0);
     }
-    Load(CopyFixture(L"ver_no_translation"));
+    EXPECT_EQ(messages, Texts(6, L"提示|文件修改完成!"));
+    messages.clear();
+    // No Translation: told on the load and on every "修改" with "版本" ticked, nothing written.
+    const CString file = CopyFixture(L"ver_no_translation");
+    const std::string original = ReadAll(file);
+    LoadForVersion(file);
     EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION) && Text(IDC_EDIT_PRODUCTNAME).empty());
-    EXPECT_EQ(messages.size(), 7u);
-    EXPECT_EQ(messages.back(), L"提示|获取语言失败!");
+    dialog.OnOK();
+    dialog.OnOK();
+    EXPECT_EQ(ReadAll(file), original);
+    EXPECT_EQ(messages, (Texts{L"提示|获取语言失败!", L"提示|获取语言失败!", L"提示|文件修改完成!",
+                               L"提示|获取语言失败!", L"提示|文件修改完成!"}));
 }
 
 TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
