@@ -16,6 +16,7 @@
 #include "platform/WinApp.h"
 #include "res/resource.h"
 #include "tests/e2e/Driver.h"
+#include "tests/support/VersionImage.h"
 #include "ui/AttribToolDlg.h"
 
 namespace {
@@ -32,6 +33,7 @@ constexpr int kSoakCycles = 300;
 constexpr uint64_t kSmallSize = 100 * 1024;
 constexpr uint64_t kLargeSize = 200ull * 1024 * 1024;
 constexpr uint64_t kSparseSize = 1024ull * 1024 * 1024;
+constexpr uint32_t kCraftedTables = 20000;  // sections, and languages of the version type
 constexpr double kSizeLimit = 204800;
 
 // What the fixture ver_chinese.exe holds as its product version, and every modification's report.
@@ -237,6 +239,8 @@ class Targets {
         ::CreateDirectoryW(soakFolder_.c_str(), nullptr);
         small = MakeProgram(folder_ + L"\\small.exe", kSmallSize);
         large = MakeProgram(folder_ + L"\\large.exe", kLargeSize);
+        huge = MakeProgram(folder_ + L"\\huge.exe", kSparseSize, true);
+        crafted = MakeCrafted(folder_ + L"\\crafted.exe");
         // Alone in its folder, so that the file dialog lists no more than it.
         soak = MakeProgram(soakFolder_ + L"\\target.exe", 0);
         sparse = folder_ + L"\\sparse.bin";
@@ -252,8 +256,8 @@ class Targets {
         ::CloseHandle(file);
     }
     ~Targets() {
-        for (const std::wstring& path :
-             {small, large, sparse, soak, small + L"_bak", large + L"_bak", soak + L"_bak"}) {
+        for (const std::wstring& path : {small, large, huge, crafted, sparse, soak, small + L"_bak",
+                                         large + L"_bak", soak + L"_bak"}) {
             ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(path.c_str());
         }
@@ -263,13 +267,16 @@ class Targets {
 
     std::wstring small;
     std::wstring large;
+    std::wstring huge;     // 1 GiB, its appended data a hole in the file
+    std::wstring crafted;  // sections and languages by the ten thousand, no version data mapped
     std::wstring sparse;
     std::wstring soak;
 
   private:
     // A copy of a program with a Chinese version resource, brought to the size (when larger) by
-    // data appended after its last section, as installers carry their payload.
-    static std::wstring MakeProgram(const std::wstring& path, uint64_t size) {
+    // data appended after its last section, as installers carry their payload; a hole when
+    // `sparse`. Its checksum, valid before, is then wrong but not zero.
+    static std::wstring MakeProgram(const std::wstring& path, uint64_t size, bool sparse = false) {
         if (!::CopyFileW(BuildPath(L"tests/fixtures/ver_chinese.exe").c_str(), path.c_str(),
                          FALSE)) {
             Fail(L"cannot copy the fixture ver_chinese.exe");
@@ -278,6 +285,14 @@ class Targets {
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         LARGE_INTEGER have{};
         ::GetFileSizeEx(file, &have);
+        if (sparse) {
+            LARGE_INTEGER end;
+            end.QuadPart = static_cast<LONGLONG>(size);
+            if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file)) {
+                Fail(L"cannot make " + path);
+            }
+            size = have.QuadPart;
+        }
         ::SetFilePointer(file, 0, nullptr, FILE_END);
         std::vector<char> chunk(1 << 20);
         for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>('A' + i % 26);
@@ -290,6 +305,19 @@ class Targets {
             left -= count;
         }
         ::CloseHandle(file);
+        return path;
+    }
+
+    // A file whose reading would cost sections times languages if each language were placed in
+    // the file: every language's data lies outside every section.
+    static std::wstring MakeCrafted(const std::wstring& path) {
+        fixture::PeFile file = fixture::MakePeFile(
+            std::vector<std::pair<uint16_t, fixture::Bytes>>(kCraftedTables, {0x0411, {}}), 0,
+            kCraftedTables);
+        for (uint32_t i = 0; i < kCraftedTables; ++i) {
+            fixture::Put32(file.bytes, file.dataEntries + 16 * i, 0x7FFF0000);
+        }
+        WriteAll(path, std::string(file.bytes.begin(), file.bytes.end()));
         return path;
     }
 
@@ -474,8 +502,10 @@ int main() {
     const double loadSmall = MedianLoad(form, ui, targets.small, kSmallLoads);
     const double loadLarge = MedianLoad(form, ui, targets.large, kLargeLoads);
     const double loadSparse = MedianLoad(form, ui, targets.sparse, kLargeLoads);
+    const double loadCrafted = MedianLoad(form, ui, targets.crafted, kLargeLoads);
     const double storeSmall = MedianStore(form, ui, targets.small, kSmallStores);
     const double storeLarge = MedianStore(form, ui, targets.large, kLargeStores);
+    const double storeHuge = MedianStore(form, ui, targets.huge, kLargeStores);
 
     WIN32_FILE_ATTRIBUTE_DATA program{};
     ::GetFileAttributesExW(quorvane.c_str(), GetFileExInfoStandard, &program);
@@ -493,10 +523,15 @@ int main() {
         "100 KB executable", Ratio(loadLarge, loadSmall));
     Row("Load: 1 GiB sparse file", std::to_string(kLargeLoads), Ms(loadSparse), "100 KB executable",
         Ratio(loadSparse, loadSmall));
+    Row("Load: 1.3 MB crafted file, 20,000 sections and 20,000 languages",
+        std::to_string(kLargeLoads), Ms(loadCrafted), "100 KB executable",
+        Ratio(loadCrafted, loadSmall));
     Row("Modify: store version strings, 100 KB executable", std::to_string(kSmallStores),
         Ms(storeSmall), "—", "1.00");
     Row("Modify: store version strings, 200 MB executable", std::to_string(kLargeStores),
         Ms(storeLarge), "100 KB executable", Ratio(storeLarge, storeSmall));
+    Row("Modify: store version strings, 1 GiB executable", std::to_string(kLargeStores),
+        Ms(storeHuge), "100 KB executable", Ratio(storeHuge, storeSmall));
     const std::string bareText = "bare dialog: " + MiBText(bareMemory);
     Row("Memory: peak working set once the dialog is up", "1", MiBText(startedMemory), bareText,
         Ratio(startedMemory, bareMemory));
