@@ -36,22 +36,35 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     // A Translation value shorter than a pair counts as missing.
     EXPECT_FALSE(Read(VersionBlock({}, u"080404b0", {0x04, 0x08, 0xB0}))->translation);
 
+    // Keys that only begin or end like a known one are other keys.
+    const Bytes keys =
+        VersionBlock({{u"FileVers", u"8"}, {u"FileVersionX", u"9"}, {u"FileVersion", u"1"}});
+    EXPECT_EQ(StoredText(keys, *Read(keys)->values[0]), u"1");
+
     const size_t strings = 0x5C, version = 0x98;  // where these two entries start
     ASSERT_EQ(kBlock[strings + 6], 'S');
     ASSERT_EQ(kBlock[version + 6], 'F');
-    for (const auto& [name, mutate] :
-         std::vector<std::pair<const char*, std::function<void(Bytes&)>>>{
-             {"length word past the bytes", [](Bytes& b) { Put16(b, 0, b.size() + 4); }},
-             {"length word too short", [](Bytes& b) { Put16(b, 0, 4); }},
-             {"children past their parent", [](Bytes& b) { Put16(b, 0, 100); }},
-             {"child past its parent", [&](Bytes& b) { Put16(b, strings, 0x7000); }},
-             {"value past its entry", [&](Bytes& b) { Put16(b, version + 2, 200); }},
-             {"unterminated key", [&](Bytes& b) { Put16(b, version, 16); }},
-             {"another root", [](Bytes& b) { b[6] = 'W'; }},
-             {"cut short", [](Bytes& b) { b.pop_back(); }}}) {
+    // What each change makes of the FileVersion string; nothing when the block is refused.
+    for (const auto& [name, mutate, text] :
+         std::vector<std::tuple<const char*, std::function<void(Bytes&)>, const char16_t*>>{
+             {"a length in bytes, as some compilers write it",
+              [&](Bytes& b) { Put16(b, version + 2, 20); }, u"1.0.0.123"},
+             {"zeros after the last child",
+              [](Bytes& b) { b.resize(b.size() + 4), Put16(b, 0, b.size()); }, u"1.0.0.123"},
+             {"length word past the bytes", [](Bytes& b) { Put16(b, 0, b.size() + 4); }, nullptr},
+             {"length word too short", [](Bytes& b) { Put16(b, 0, 4); }, nullptr},
+             {"children past their parent", [](Bytes& b) { Put16(b, 0, 100); }, nullptr},
+             {"child past its parent", [&](Bytes& b) { Put16(b, strings, 0x7000); }, nullptr},
+             {"value past its entry", [&](Bytes& b) { Put16(b, version + 2, 200); }, nullptr},
+             {"unterminated key", [&](Bytes& b) { Put16(b, version, 16); }, nullptr},
+             {"another root", [](Bytes& b) { b[6] = 'W'; }, nullptr},
+             {"cut short", [](Bytes& b) { b.pop_back(); }, nullptr}}) {
         Bytes block = kBlock;
         mutate(block);
-        EXPECT_FALSE(Read(block)) << name;
+        const std::optional<VersionTable> read = Read(block);
+        EXPECT_EQ(read ? StoredText(block, *read->values[0]) : u"<refused>",
+                  text ? text : u"<refused>")
+            << name;
     }
 }
 
@@ -100,45 +113,87 @@ static std::optional<PeImage> ReadImage(const Bytes& file, int* reads = nullptr)
     return ReadPeImage(read, file.size(), kPreferred);
 }
 
-TEST(PeImage, PlacesTheVersionEntryOnlyWhenItsDataLiesInsideItsSection) {
-    const PeFile file = MakePeFile({{0x0409, kBlock}, {0x0000, kBlock}}, 4096);
-    const std::optional<PeImage> image = ReadImage(file.bytes);
-    ASSERT_TRUE(image && image->version);
-    EXPECT_EQ(image->checksumOffset, 0x98u);
-    EXPECT_EQ(image->version->language, 0x0000);
-    EXPECT_EQ(image->version->offset, file.dataOffsets[1]);
-    EXPECT_EQ(image->version->size, kBlock.size());
-    // A data entry's (RVA, size) that does not lie in one section's bytes gives no place.
-    const size_t entry = file.dataEntries + 16;
-    const uint32_t rva = 0x1000 + static_cast<uint32_t>(file.dataOffsets[1] - file.rsrc);
-    for (const auto& [at, size] : {std::pair<uint32_t, uint32_t>{0x9000, 16},  // in no section
-                                   {rva, 0x7FFFFFF0},  // past the end of the file
-                                   {rva, 0x1000},      // past its section, into appended data
-                                   {0x0800, 16}}) {
+TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenHeaders) {
+    // One section before ".rsrc", whose header is then at 0x170; the neutral entry is chosen.
+    const PeFile file = MakePeFile({{0x0409, kBlock}, {0x0000, kBlock}}, 4096, 1);
+    const size_t dir = file.rsrc, entry = file.dataEntries + 16, placed = file.dataOffsets[1];
+    const uint32_t rva = uint32_t(0x1000 + placed - dir), size = uint32_t(kBlock.size());
+    const uint32_t raw = uint32_t(file.bytes.size() - 4096 - dir);
+    const auto data = [entry](uint32_t at, uint32_t count) {
+        return [=](Bytes& b) { Put32(b, entry, at), Put32(b, entry + 4, count); };
+    };
+    const auto smallHeader = [](uint32_t optionalSize) {  // three directories, sections after
+        return [=](Bytes& b) {
+            Put32(b, 0xC4, 3), Put16(b, 0x54, optionalSize);
+            std::copy_n(b.begin() + 0x148, 80, b.begin() + 0x58 + optionalSize);
+        };
+    };
+    const auto directoryEnd = [dir](size_t end) {
+        return [=](Bytes& b) { Put32(b, 0xDC, uint32_t(end - dir)); };
+    };
+    const auto cut = [=](size_t end) {  // the file ends there, the directory before the data
+        return [=](Bytes& b) { directoryEnd(placed)(b), b.resize(end); };
+    };
+    constexpr int64_t kRefused = -2, kNoPlace = -1;
+    const std::tuple<const char*, std::function<void(Bytes&)>, int64_t> cases[] = {
+        {"as built", [](Bytes&) {}, placed},
+        {"not MZ", [](Bytes& b) { b[1] = 'X'; }, kRefused},
+        {"not PE", [](Bytes& b) { b[0x41] = 'X'; }, kRefused},
+        {"headers at an odd offset",
+         [](Bytes& b) {
+             std::rotate(b.begin() + 0x40, b.begin() + 0x1FF, b.begin() + 0x200);
+             Put32(b, 0x3C, 0x41);
+         },
+         kRefused},
+        {"PE32 magic on PE32+ headers", [](Bytes& b) { Put16(b, 0x58, 0x10B); }, kRefused},
+        {"unknown magic", [](Bytes& b) { Put16(b, 0x58, 0x30B); }, kRefused},
+        {"the smallest optional header", smallHeader(136), placed},
+        {"one byte smaller", smallHeader(135), kRefused},
+        {"two data directories", [](Bytes& b) { Put32(b, 0xC4, 2); }, kRefused},
+        {"more languages than listed", [=](Bytes& b) { Put16(b, dir + 0x46, 999); }, kRefused},
+        {"a language above 0xFFFF", [=](Bytes& b) { Put32(b, dir + 0x48, 0x10409); }, kRefused},
+        {"a language as a table", [=](Bytes& b) { b[dir + 0x4F] = 0x80; }, kRefused},
+        {"directory ends at the data entry's end", directoryEnd(entry + 8), placed},
+        {"one byte sooner", directoryEnd(entry + 7), kRefused},
+        {"in no section", data(0x9000, 16), kNoPlace},
+        {"before its section", data(0x0800, 16), kNoPlace},
+        {"past the end of the file", data(rva, 0x7FFFFFF0), kNoPlace},
+        {"ends where the section does", data(rva, uint32_t(dir + raw - placed)), placed},
+        {"one byte later", data(rva, uint32_t(dir + raw - placed + 1)), kNoPlace},
+        {"starts where the section ends", data(0x1000 + raw, 0), kNoPlace},
+        {"beyond a shorter virtual size",
+         [=](Bytes& b) { Put32(b, 0x170 + 8, uint32_t(placed - dir)), directoryEnd(placed)(b); },
+         kNoPlace},
+        {"no virtual size", [](Bytes& b) { Put32(b, 0x170 + 8, 0); }, placed},
+        {"an unaligned raw pointer",
+         [=](Bytes& b) {
+             Put32(b, 0x148 + 16, size), Put32(b, 0x148 + 20, uint32_t(placed));
+             data(0x2000, size)(b);
+         },
+         kNoPlace},
+        {"ends where a cut file does", cut(placed + size), placed},
+        {"one byte later", cut(placed + size - 1), kNoPlace}};
+    for (const auto& [name, change, expected] : cases) {
         Bytes bytes = file.bytes;
-        Put32(bytes, entry, at);
-        Put32(bytes, entry + 4, size);
-        const std::optional<PeImage> broken = ReadImage(bytes);
-        ASSERT_TRUE(broken && broken->version);
-        EXPECT_FALSE(broken->version->offset) << std::hex << at << " " << size;
+        change(bytes);
+        const std::optional<PeImage> image = ReadImage(bytes);
+        EXPECT_EQ(!image                                     ? kRefused
+                  : image->version && image->version->offset ? int64_t(*image->version->offset)
+                                                             : kNoPlace,
+                  expected)
+            << name;
     }
-    // Headers at an odd offset: the checksum's words would not be the field's.
-    Bytes odd = file.bytes;
-    std::rotate(odd.begin() + 0x40, odd.begin() + 0x1FF, odd.begin() + 0x200);
-    Put32(odd, 0x3C, 0x41);
-    EXPECT_FALSE(ReadImage(odd));
-    Bytes bytes = file.bytes;
-    Put16(bytes, file.rsrc + 0x3E, 0xFFFF);  // more languages than the directory holds
-    EXPECT_FALSE(ReadImage(bytes));
-    bytes[0] = 'X';
-    EXPECT_FALSE(ReadImage(bytes));
+    const PeImage image = *ReadImage(file.bytes);
+    EXPECT_EQ(image.checksumOffset, 0x98u);
+    EXPECT_EQ(image.version->language, 0x0000);
+    EXPECT_EQ(image.version->size, size);
     // A version resource over the checksum field (0x98 to 0x9B) cannot be rewritten safely.
-    for (const auto& [at, size, covers] : {std::tuple{0x90, 8, false},
-                                           {0x90, 9, true},
-                                           {0x9B, 1, true},
-                                           {0x9C, 64, false},
-                                           {0x00, 0x400, true}}) {
-        EXPECT_EQ(CoversChecksum(*image, at, size), covers) << std::hex << at;
+    for (const auto& [at, count, covers] : {std::tuple{0x90, 8, false},
+                                            {0x90, 9, true},
+                                            {0x9B, 1, true},
+                                            {0x9C, 64, false},
+                                            {0, 0x400, true}}) {
+        EXPECT_EQ(CoversChecksum(image, at, count), covers) << std::hex << at;
     }
 }
 
