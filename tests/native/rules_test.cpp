@@ -3,6 +3,7 @@
 
 #include "modify/ModifyPlan.h"
 #include "target/AttributeBits.h"
+#include "ui/DialogRules.h"
 
 TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
     // The loaded word, the bits of the ticked boxes, the word written.
@@ -46,5 +47,20 @@ TEST(ModifyPlan, StepsInTheirOrder) {
             if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }
         EXPECT_EQ(taken, steps) << given;
+    }
+}
+
+TEST(DialogRules, IconCentredWhileMinimisedAndTheAboutBoxCommand) {
+    // The halving truncates toward zero: a width of 0 gives -15, not -16.
+    for (const auto& [width, x] : {std::pair{32, 0}, {37, 3}, {0, -15}}) {
+        EXPECT_EQ(CentredIconPosition(width, width + 10, 32, 32).x, x);
+        EXPECT_EQ(CentredIconPosition(width + 10, width, 32, 32).y, x);
+    }
+    for (const auto& [command, about] : {std::pair{0x10u, true},
+                                         {0x1Fu, true},
+                                         {0x20u, false},
+                                         {0xF060u, false},
+                                         {0x10010u, true}}) {
+        EXPECT_EQ(IsAboutBoxCommand(command), about) << command;
     }
 }

@@ -37,7 +37,8 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
              {k2000Feb29, 0, "2000-02-29 00:00:00"},
              {kPast2038, 0, "2038-01-19 03:14:08"},  // no 2038 limit
              {kLast, 0, "9999-12-31 23:59:59"},
-             {kSecond, 0, "1601-01-01 00:00:01"}}) {
+             {kSecond, 0, "1601-01-01 00:00:01"},
+             {kSecond, -1, "1601-01-01 00:00:00"}}) {
         EXPECT_EQ(FileTimeToTimeText(ticks, offset), text);
         EXPECT_EQ(TimeTextToFileTime(text, offset).value_or(0), ticks) << text;
     }
@@ -46,10 +47,31 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
     EXPECT_EQ(FileTimeToTimeText(0, 0), "");      // the platform's "no time"
     // Refused, never normalised into another date.
     for (const char* text : {"2015-13-01 00:00:00", "2015-00-01 00:00:00", "2015-02-29 00:00:00",
-                             "1900-02-29 00:00:00", "2015-01-32 00:00:00", "2015-01-01 24:00:00",
-                             "2015-01-01 00:60:00", "2015-01-01 00:00:60", "1600-12-31 23:59:59",
-                             "201x-01-01 00:00:00"}) {
+                             "1900-02-29 00:00:00", "2015-01-32 00:00:00", "2015-04-31 00:00:00",
+                             "2015-01-00 00:00:00", "2015-01-01 24:00:00", "2015-01-01 00:60:00",
+                             "2015-01-01 00:00:60", "1600-12-31 23:59:59", "201x-01-01 00:00:00"}) {
         EXPECT_FALSE(TimeTextToFileTime(text, 0)) << text;
     }
     EXPECT_FALSE(TimeTextToFileTime("1601-01-01 07:59:59", 8 * kHour));  // before 1601 in UTC
+    EXPECT_EQ(TimeTextToFileTime("1601-01-01 08:00:00", 8 * kHour), 0u);
+}
+
+TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
+    const NewTimeText kept{"2015-01-02 03:04:05", "2015-01-02 03:04:05", k2015 + 1234567};
+    const NewTimeText typed{"2000-02-29 00:00:00", "2015-01-02 03:04:05", k2015};
+    const NewTimeText outOfRange{"2015-02-30 00:00:00", "", 0};
+    const NewTimeText misshapen{"2015-01-02", "", 0};
+    const NewTimeText first{"1601-01-01 00:00:00", "", 0};  // the file time 0: "leave as it is"
+    // The texts, then the one refused (-1: none) and the times written (none when refused).
+    for (const auto& [texts, refused, times] :
+         std::vector<std::tuple<std::array<NewTimeText, 3>, int, std::array<uint64_t, 3>>>{
+             {{kept, typed, kept}, -1, {k2015 + 1234567, k2000Feb29, k2015 + 1234567}},
+             {{outOfRange, misshapen, kept}, 1, {}},
+             {{kept, outOfRange, misshapen}, 2, {}},
+             {{kept, kept, outOfRange}, 2, {}},
+             {{kept, first, kept}, 1, {}}}) {
+        const FileTimesDecision decision = DecideFileTimes(texts, 0);
+        EXPECT_EQ(decision.refused, refused);
+        EXPECT_EQ(decision.times, times);
+    }
 }

@@ -49,8 +49,13 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
          std::vector<std::tuple<const char*, std::function<void(Bytes&)>, const char16_t*>>{
              {"a length in bytes, as some compilers write it",
               [&](Bytes& b) { Put16(b, version + 2, 20); }, u"1.0.0.123"},
-             {"zeros after the last child",
-              [](Bytes& b) { b.resize(b.size() + 4), Put16(b, 0, b.size()); }, u"1.0.0.123"},
+             {"zeros after a table's last string",
+              [&](Bytes& b) {
+                  b.insert(b.begin() + strings + b[strings] + 256 * b[strings + 1], 4, 0);
+                  for (size_t at : {size_t{0}, strings, strings + 36})
+                      Put16(b, at, b[at] + 256 * b[at + 1] + 4);
+              },
+              u"1.0.0.123"},
              {"length word past the bytes", [](Bytes& b) { Put16(b, 0, b.size() + 4); }, nullptr},
              {"length word too short", [](Bytes& b) { Put16(b, 0, 4); }, nullptr},
              {"children past their parent", [](Bytes& b) { Put16(b, 0, 100); }, nullptr},
