@@ -36,7 +36,7 @@ bool CAttribToolDlg::ProcessVersionInfo(bool write) {
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (!m_loadedVersion.texts[i]) continue;  // an absent key is never added
         CString text = m_editVersion[i].GetWindowTextW();
-        if (text != *m_loadedVersion.texts[i]) edits.push_back({i, std::move(text)});
+        if (text != *m_loadedVersion.texts[i]) edits.push_back({i, ToUtf16(text)});
     }
     if (edits.empty()) return false;  // nothing to store: the file is not even opened for writing
 

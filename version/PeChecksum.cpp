@@ -12,20 +12,6 @@ uint32_t Residue(uint64_t offset, const uint8_t* bytes, size_t count) {
     return static_cast<uint32_t>(sum % kModulus);
 }
 
-// What the system computes for a file whose words other than the field's fold to `folded` (a
-// non-zero file: 1 to 0xFFFF) when the field holds `field`: it adds every word, the field's
-// included, then takes the field's two words out again, borrowing around.
-uint32_t ComputedWith(uint16_t folded, uint32_t field, uint32_t fileSize) {
-    const uint16_t words[2] = {static_cast<uint16_t>(field), static_cast<uint16_t>(field >> 16)};
-    uint32_t sum = folded;
-    for (const uint16_t word : words) {
-        sum += word;
-        if (sum > kModulus) sum -= kModulus;
-    }
-    for (const uint16_t word : words) sum = (sum >= word ? sum - word : sum - word - 1) & 0xFFFF;
-    return sum + fileSize;
-}
-
 }  // namespace
 
 uint32_t MovedChecksum(uint32_t stored, uint64_t fileSize, uint64_t offset, const uint8_t* before,
@@ -34,14 +20,11 @@ uint32_t MovedChecksum(uint32_t stored, uint64_t fileSize, uint64_t offset, cons
     const uint32_t size = static_cast<uint32_t>(fileSize);
     const uint32_t change =
         (Residue(offset, after, count) + kModulus - Residue(offset, before, count)) % kModulus;
-    // A valid checksum is the folded sum (0 to 0xFFFF) plus the size; a field that holds more
-    // is wrong, and moves by the change alone.
+    // A valid checksum is the size plus the words' sum folded to 0 to 0xFFFE: taking the field's
+    // own words out of the folded sum leaves a multiple of 0xFFFF as 0, unless both words are 0,
+    // which a field holding the size never has below 4 GiB. A field that holds more is wrong,
+    // and moves by the change alone.
     const uint32_t folded = stored - size;
-    if (folded > kModulus) return stored + change;
-    const uint32_t residue = (folded % kModulus + change) % kModulus;
-    if (residue != 0) return residue + size;
-    // A multiple of 0xFFFF folds to 0 or to 0xFFFF depending on the field's own words: take the
-    // one that, once in the field, the system computes again. The file is never all zeros ("MZ").
-    const uint32_t full = kModulus + size;
-    return ComputedWith(kModulus, full, size) == full ? full : size;
+    if (folded >= kModulus) return stored + change;
+    return (folded + change) % kModulus + size;
 }

@@ -6,9 +6,7 @@
 
 #include "platform/ScopedHandle.h"
 #include "platform/Text.h"
-#include "version/PeChecksum.h"
 #include "version/PeImage.h"
-#include "version/RewriteVersionString.h"
 
 namespace {
 
@@ -86,15 +84,6 @@ class WindowedReader {
     HANDLE file_;
     uint64_t start_ = 0;
     std::vector<uint8_t> window_;
-};
-
-// The version resource that the system shows for the open file, read and checked.
-struct VersionResource {
-    uint64_t fileSize;
-    PeImage image;
-    uint64_t offset;  // where the block starts in the file
-    VersionBuffer block;
-    VersionTable table;
 };
 
 // The resource loader looks for the neutral language first, then the user's, then the system's,
@@ -175,48 +164,24 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
     DWORD error;
     const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error);
     if (!resource) return failed(error);
-    if (!(resource->table.translation == loaded.translation)) return failed(ERROR_INVALID_DATA);
-    if (CoversChecksum(resource->image, resource->offset, resource->block.size())) {
-        return failed(ERROR_INVALID_DATA);
+
+    const StorePlan plan = PlanVersionStore(*resource, loaded.translation, edits);
+    switch (plan.outcome) {
+        case StorePlan::Outcome::Write:
+            break;
+        case StorePlan::Outcome::TooLong:
+            return {Outcome::TooLong, plan.key, 0};
+        case StorePlan::Outcome::Refused:
+            return failed(ERROR_INVALID_DATA);
     }
-
-    const VersionBuffer& block = resource->block;
-    std::vector<std::pair<VersionValue, std::u16string>> rewrites;
-    for (const VersionEdit& edit : edits) {
-        const std::optional<VersionValue>& value = resource->table.values[edit.key];
-        if (!value) return failed(ERROR_INVALID_DATA);
-        std::u16string text = ToUtf16(edit.text);
-        switch (CheckVersionRewrite(block, *value, text)) {
-            case RewriteResult::Written:
-                break;
-            case RewriteResult::TooLong:
-                return {Outcome::TooLong, edit.key, 0};
-            case RewriteResult::Invalid:
-                return failed(ERROR_INVALID_DATA);
-        }
-        rewrites.emplace_back(*value, std::move(text));
-    }
-    VersionBuffer rewritten = block;
-    for (const auto& [value, text] : rewrites) RewriteVersionString(rewritten, value, text);
-
-    // Only the span that changed is written.
-    const size_t first =
-        std::mismatch(block.begin(), block.end(), rewritten.begin()).first - block.begin();
-    if (first == block.size()) return {Outcome::Stored, 0, 0};
-    size_t end = block.size();
-    while (block[end - 1] == rewritten[end - 1]) --end;
-    const uint64_t at = resource->offset + first;
-
-    const uint32_t checksum = resource->image.checksum;
-    const uint32_t moved = MovedChecksum(checksum, resource->fileSize, at, block.data() + first,
-                                         rewritten.data() + first, end - first);
-    if (const DWORD written = WriteAt(file.get(), at, rewritten.data() + first, end - first)) {
+    if (const DWORD written =
+            WriteAt(file.get(), plan.offset, plan.bytes.data(), plan.bytes.size())) {
         return failed(written);
     }
-    if (moved != checksum) {
-        const uint8_t bytes[4] = {static_cast<uint8_t>(moved), static_cast<uint8_t>(moved >> 8),
-                                  static_cast<uint8_t>(moved >> 16),
-                                  static_cast<uint8_t>(moved >> 24)};
+    if (plan.checksum != resource->image.checksum) {
+        const uint8_t bytes[4] = {
+            static_cast<uint8_t>(plan.checksum), static_cast<uint8_t>(plan.checksum >> 8),
+            static_cast<uint8_t>(plan.checksum >> 16), static_cast<uint8_t>(plan.checksum >> 24)};
         if (const DWORD written = WriteAt(file.get(), resource->image.checksumOffset, bytes, 4)) {
             return failed(written);
         }

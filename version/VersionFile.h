@@ -12,6 +12,7 @@
 
 #include "platform/CString.h"
 #include "version/VersionBlock.h"
+#include "version/VersionStore.h"
 
 struct LoadedVersion {
     enum class State {
@@ -33,12 +34,6 @@ LoadedVersion ReadVersionStrings(const CString& path);
 
 // The system's display name of a language; empty when it has none.
 CString LanguageName(uint16_t language);
-
-// A field whose text differs from what was loaded for it.
-struct VersionEdit {
-    size_t key;
-    CString text;
-};
 
 struct VersionStoreResult {
     enum class Outcome { Stored, TooLong, Failed };

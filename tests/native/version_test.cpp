@@ -9,6 +9,7 @@
 #include "version/PeChecksum.h"
 #include "version/PeImage.h"
 #include "version/RewriteVersionString.h"
+#include "version/VersionStore.h"
 
 using namespace fixture;
 
@@ -277,5 +278,41 @@ TEST(PeChecksum, MovedByAnEditAsTheSystemComputesItForValidWrongAndZeroFields) {
                 ASSERT_EQ((after - before) % 0xFFFF, 0) << round;
             }
         }
+    }
+}
+
+TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore) {
+    Bytes file = MakePeFile({{0x0804, kBlock}}).bytes;
+    Put32(file, 0x98, SystemChecksum(file, 0x98));
+    const PeImage image = *ReadImage(file);
+    const uint64_t at = *image.version->offset;
+    const VersionResource resource{file.size(), image, at, kBlock, *Read(kBlock)};
+    const VersionTranslation chinese{0x0804, 0x04B0};
+    // The edits, then the outcome: the FileVersion the file then holds, or why nothing is written.
+    for (const auto& [edits, loaded, offset, outcome] : std::vector<
+             std::tuple<std::vector<VersionEdit>, VersionTranslation, uint64_t, std::u16string>>{
+             {{{0, u"2.0"}, {5, u"新"}}, chinese, at, u"2.0"},
+             {{{0, u"1.0.0.123"}}, chinese, at, u"1.0.0.123"},
+             {{{0, u"2.0"}, {5, u"示例产"}}, chinese, at, u"too long: 5"},
+             {{{11, u"x"}}, chinese, at, u"refused"},                     // a key no longer there
+             {{{0, std::u16string(1, u'\0')}}, chinese, at, u"refused"},  // a text holding a zero
+             {{{0, u"2.0"}}, {0x0804, 0x03A8}, at, u"refused"},           // another translation now
+             {{{0, u"2.0"}}, chinese, 0x90, u"refused"}}) {               // over the checksum field
+        VersionResource now = resource;
+        now.offset = offset;
+        const StorePlan plan = PlanVersionStore(now, loaded, edits);
+        Bytes stored = file;
+        std::copy(plan.bytes.begin(), plan.bytes.end(), stored.begin() + plan.offset);
+        Put32(stored, 0x98, plan.checksum);
+        const Bytes block(stored.begin() + at, stored.begin() + at + kBlock.size());
+        EXPECT_EQ(plan.outcome == StorePlan::Outcome::Refused ? u"refused"
+                  : plan.outcome == StorePlan::Outcome::TooLong
+                      ? u"too long: " + std::u16string(1, u'0' + plan.key)
+                      : StoredText(block, *Read(block)->values[0]),
+                  outcome);
+        if (plan.outcome != StorePlan::Outcome::Write) continue;
+        EXPECT_EQ(plan.checksum, SystemChecksum(stored, 0x98));
+        EXPECT_EQ(StoredText(block, *Read(block)->values[5]), edits.size() > 1 ? u"新" : u"示例");
+        EXPECT_EQ(plan.bytes.empty(), edits[0].text == u"1.0.0.123");
     }
 }
