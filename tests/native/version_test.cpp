@@ -103,7 +103,7 @@ TEST(RewriteVersionString, PutsTheTextAtTheStartOfTheRoomAndZeroesTheRest) {
     }
     EXPECT_EQ(CheckVersionRewrite(block, *table.values[5], std::u16string(1, u'\0')),
               RewriteResult::Invalid);
-    EXPECT_EQ(CheckVersionRewrite(block, {uint32_t(block.size() - 2), 4, 5}, u"a"),
+    EXPECT_EQ(CheckVersionRewrite(block, {uint32_t(block.size() - 6), 2, 5}, u"a"),
               RewriteResult::Invalid);
 }
 

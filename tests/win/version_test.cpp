@@ -40,17 +40,26 @@ TEST_F(Version, ShowsAndStoresOnlyTheEditedStringsExactlyWhereverTheResourceLive
         const int64_t offBy = int64_t{header} - computed;  // 0: the checksum is valid
         ASSERT_EQ(offBy == 0, name == L"ver_chinese");
         LoadForVersion(file);
-        // Shown exactly as stored, characters outside code page 936 included.
-        EXPECT_EQ(Text(IDC_EDIT_LEGALCOPYRIGHT) + Text(IDC_EDIT_COMMENTS) + Text(IDC_EDIT_LANGUAGE),
-                  CString(L"Copyright © 2024 公司™제품 Demo") + chinese)
-            << name;
-        // A field takes as many units as its stored text has; an empty one has no limit.
-        for (const auto& [id, limit] : {std::pair{IDC_EDIT_PRODUCTNAME, 4},
-                                        {IDC_EDIT_PRIVATEBUILD, 2},
-                                        {IDC_EDIT_LEGALCOPYRIGHT, 20},
-                                        {IDC_EDIT_SPECIALBUILD, 0x7FFFFFFE}}) {
-            EXPECT_EQ(::SendMessageW(Item(id), EM_GETLIMITTEXT, 0, 0), limit) << id;
+        // Shown exactly as stored, characters outside code page 936 included; a field takes as
+        // many units as its stored text has, an empty one as many as the control can.
+        for (const auto& [id, text] : std::vector<std::pair<int, CString>>{
+                 {IDC_EDIT_COMPANYNAME, L"示例公司"},
+                 {IDC_EDIT_FILEDESCRIPTION, L"示例程序"},
+                 {IDC_EDIT_FILEVERSION, L"1.0.0.123"},
+                 {IDC_EDIT_INTERNALNAME, L"sample"},
+                 {IDC_EDIT_LEGALCOPYRIGHT, L"Copyright © 2024 公司™"},
+                 {IDC_EDIT_LEGALTRADEMARKS, L"Quorvane"},
+                 {IDC_EDIT_ORIGINALFILENAME, L"sample.exe"},
+                 {IDC_EDIT_PRODUCTNAME, L"示例产品"},
+                 {IDC_EDIT_PRODUCTVERSION, L"1.0.0.123"},
+                 {IDC_EDIT_COMMENTS, L"제품 Demo"},
+                 {IDC_EDIT_PRIVATEBUILD, L"pb"},
+                 {IDC_EDIT_SPECIALBUILD, L""}}) {
+            EXPECT_EQ(Text(id), text) << name;
+            EXPECT_EQ(::SendMessageW(Item(id), EM_GETLIMITTEXT, 0, 0),
+                      text.empty() ? 0x7FFFFFFE : text.size());
         }
+        EXPECT_EQ(Text(IDC_EDIT_LANGUAGE), chinese);
         dialog.OnOK();  // nothing edited: nothing written
         EXPECT_EQ(ReadAll(file), original);
         EXPECT_EQ(FileTimes(file)[2], written);
@@ -95,6 +104,11 @@ TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
         EXPECT_EQ(Enabled(IDC_CHK_OPT_VERSION), !crafted);
     }
     const std::string original = ReadAll(Path(L"crafted.exe"));
+    // Under two languages (listed in order, as linkers do), the one that the system shows.
+    const fixture::PeFile two = fixture::MakePeFile(
+        {{0x0000, block}, {0x0804, fixture::VersionBlock({{u"ProductName", u"中文"}})}});
+    Load(Write(L"two.exe", {two.bytes.begin(), two.bytes.end()}));
+    EXPECT_EQ(Text(IDC_EDIT_PRODUCTNAME), PlatformVersionString(Path(L"two.exe"), L"ProductName"));
     // A block of nearly 64 KiB, as long strings make one, is read whole.
     const fixture::PeFile large = fixture::MakePeFile(
         {{0x0804, fixture::VersionBlock({{u"Comments", std::u16string(32400, u'x')}})}});
