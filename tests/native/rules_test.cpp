@@ -1,8 +1,10 @@
-// The small rules of the dialog: the attribute word written back and the modify command's order.
+// The small rules of the dialog: the attribute word written back, the modify command's order, and
+// the extended form of the target's path.
 #include <gtest/gtest.h>
 
 #include "modify/ModifyPlan.h"
 #include "target/AttributeBits.h"
+#include "target/ExtendedPath.h"
 
 TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
     // The loaded word, the bits of the ticked boxes, the word written.
@@ -46,5 +48,24 @@ TEST(ModifyPlan, StepsInTheirOrder) {
             if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }
         EXPECT_EQ(taken, steps) << given;
+    }
+}
+
+TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
+    // The path given, its extended form; none where it is not full.
+    for (const auto& [given, extended] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {uR"(C:\d\twin.)", uR"(\\?\C:\d\twin.)"},
+             {uR"(c:/d//a /.\b\)", uR"(\\?\c:\d\a \b\)"},
+             {uR"(C:\a\b\..\..\..\c\..)", uR"(\\?\C:\)"},
+             {uR"(\\server\share\..\d.)", uR"(\\?\UNC\server\share\d.)"},
+             {uR"(//server/share)", uR"(\\?\UNC\server\share\)"},
+             {uR"(\\?\C:\a\..\b/c)", uR"(\\?\C:\a\..\b/c)"},
+             {uR"(//./COM1)", uR"(\\.\COM1)"},
+             {uR"(C:a)", u""},
+             {uR"(\a)", u""},
+             {uR"(a\b)", u""},
+             {uR"(\\server\)", u""},
+             {uR"(\\\share)", u""}}) {
+        EXPECT_EQ(ExtendedPath(given).value_or(u""), extended);
     }
 }
