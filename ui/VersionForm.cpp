@@ -17,7 +17,7 @@ bool CAttribToolDlg::ProcessVersionInfo(bool write) {
         if (edits.empty()) return false;  // nothing to store: the file is not even opened
 
         const VersionStoreResult result =
-            StoreVersionStrings(m_strPathName, m_loadedVersion, edits);
+            StoreVersionStrings(m_strFilePath, m_loadedVersion, edits);
         switch (result.outcome) {
             case VersionStoreResult::Outcome::Stored:
                 return true;
@@ -32,7 +32,7 @@ bool CAttribToolDlg::ProcessVersionInfo(bool write) {
         return false;
     }
 
-    m_loadedVersion = ReadVersionStrings(m_strPathName);
+    m_loadedVersion = ReadVersionStrings(m_strFilePath);
     m_bHasVersionInfo = m_loadedVersion.state != LoadedVersion::State::None;
     if (!m_bHasVersionInfo) m_chkOptVersion.SetTicked(false);
     m_chkOptVersion.EnableWindow(m_bHasVersionInfo);

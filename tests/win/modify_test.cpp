@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "modify/Backup.h"
+#include "platform/WinApp.h"
 #include "tests/win/InProcess.h"
 
 using Modify = InProcess;
@@ -23,6 +24,27 @@ TEST_F(Modify, MakesOneBackupNeverOverAnother) {
     EXPECT_FALSE(::GetFileAttributesW(other.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(messages, (Texts{L"提示|文件修改完成!", L"提示|文件修改完成!",
                                L"提示|备份失败!\n文件未修改!"}));
+}
+
+// A plain path drops a trailing dot or space ("twin." names "twin"), and one of 260 characters or
+// more fails on Windows. Wine's file dialog cannot take a long path: it is dropped.
+TEST_F(Modify, TheFileItselfWhenItsNameEndsInADotOrASpaceOrItsPathIsLong) {
+    const CString deep = Path(CString(120, L'd')), twin = Write(L"twin", "twin");
+    ::CreateDirectoryW(deep.c_str(), nullptr);
+    for (const CString& target :
+         {Path(L"twin."), Path(L"twin "), deep + L"\\" + CString(299 - deep.size(), L'f')}) {
+        const CString extended = L"\\\\?\\" + target;
+        WriteAll(extended, "itself");
+        Load(target);
+        EXPECT_EQ(Text(IDC_EDIT_NAME) + Text(IDC_EDIT_FILESIZE), FileNameOf(target) + L"6 字节");
+        Check(IDC_CHK_HIDDEN);
+        dialog.OnOK();
+        EXPECT_EQ(ReadAll(extended + L"_bak"), "itself");
+        EXPECT_TRUE(::GetFileAttributesW(extended.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        ::DeleteFileW(extended.c_str());  // std::filesystem would name "twin." plainly, and spin
+    }
+    EXPECT_FALSE(::GetFileAttributesW(twin.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(messages, Texts(3, L"提示|文件修改完成!"));
 }
 
 TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {
