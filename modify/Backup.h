@@ -13,5 +13,6 @@ enum class BackupResult {
 
 // Copies the file at `path` to "<path>_bak". The copy is made under a name of its own beside the
 // target and takes the backup's name only once it is complete, so that an interrupted copy never
-// leaves a "_bak" behind. `whileCopying` runs between the copy's chunks.
+// leaves a "_bak" behind. Both names are `path` with a suffix: given the target's extended path,
+// they are extended too. `whileCopying` runs between the copy's chunks.
 BackupResult MakeBackup(const CString& path, const std::function<void()>& whileCopying);

@@ -28,10 +28,10 @@ void RestrictDllSearchToSystemFolder() {
     if (!searchRestricted) ::SetDllDirectoryW(L"");  // at least not the current folder
 }
 
-FARPROC SystemProc(const wchar_t* dll, const char* name) {
+FARPROC SystemProc(const wchar_t* dll, const char* name, bool required) {
     const HMODULE module = LoadSystemDll(dll);
     const FARPROC function = module ? ::GetProcAddress(module, name) : nullptr;
-    if (!function) {
+    if (!function && required) {
         CWinApp* app = AfxGetApp();
         Ui().ShowMessage(app && app->m_pMainWnd ? app->m_pMainWnd->m_hWnd : nullptr,
                          CString(L"无法加载系统文件 ") + dll + L"!", L"提示", MB_OK);

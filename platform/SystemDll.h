@@ -9,12 +9,13 @@
 // and the system DLLs' own ones alike. Runs first thing at start-up.
 void RestrictDllSearchToSystemFolder();
 
-// The function `name` of the system DLL `dll`; null, after telling the user, when it cannot be
-// loaded.
-FARPROC SystemProc(const wchar_t* dll, const char* name);
+// The function `name` of the system DLL `dll`; null when it cannot be loaded, after telling the
+// user unless the caller can do without it (`required` false).
+FARPROC SystemProc(const wchar_t* dll, const char* name, bool required = true);
 
 template <class Function>
-Function SystemFunction(const wchar_t* dll, const char* name) {
+Function SystemFunction(const wchar_t* dll, const char* name, bool required = true) {
     // Through a plain function pointer: a direct cast between function types draws a warning.
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(SystemProc(dll, name)));
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(SystemProc(dll, name, required)));
 }

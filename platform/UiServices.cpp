@@ -17,17 +17,25 @@ bool UiServices::ChooseOpenFile(OPENFILENAMEW& request) {
 CString UiServices::BrowseForFolder(BROWSEINFOW& request) {
     const auto browse =
         SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
-    const auto pathOf =
-        SystemFunction<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    // SHGetPathFromIDListEx gives the path whole, however long; SHGetPathFromIDListW, which is all
+    // that a system before Vista has, writes at most MAX_PATH characters.
+    const auto wholePathOf = SystemFunction<decltype(&SHGetPathFromIDListEx)>(
+        L"shell32.dll", "SHGetPathFromIDListEx", false);
+    const auto pathOf = wholePathOf ? nullptr
+                                    : SystemFunction<decltype(&SHGetPathFromIDListW)>(
+                                          L"shell32.dll", "SHGetPathFromIDListW");
     const auto release = SystemFunction<decltype(&ILFree)>(L"shell32.dll", "ILFree");
-    if (!browse || !pathOf || !release) return CString();
+    if (!browse || !(wholePathOf || pathOf) || !release) return CString();
     PIDLIST_ABSOLUTE item = browse(&request);
     if (!item) return CString();
     // A display name is no path: an item outside the file system names nothing.
-    wchar_t path[MAX_PATH] = {};
-    const bool hasPath = pathOf(item, path);
+    CString path(wholePathOf ? 32768 : MAX_PATH, L'\0');
+    const bool hasPath = wholePathOf ? wholePathOf(item, path.data(),
+                                                   static_cast<DWORD>(path.size()), GPFIDL_DEFAULT)
+                                     : pathOf(item, path.data());
     release(item);
-    return hasPath ? CString(path) : CString();
+    path.resize(hasPath ? path.find(L'\0') : 0);
+    return path;
 }
 
 CString UiServices::TakeDroppedPath(HDROP drop) {

@@ -3,12 +3,17 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Debian packages the build and the tests need.
-PACKAGES=(locales cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine xvfb xauth x11-utils
-          fonts-wqy-zenhei imagemagick googletest libgtest-dev clang-14 libclang-rt-14-dev
-          clang-format)
+# Debian packages the build and the tests need. The 32-bit program runs on Debian's 32-bit Wine
+# (wine32, from the i386 architecture); a Wine prefix made without it cannot run 32-bit programs.
+PACKAGES=(locales cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine wine32:i386 xvfb
+          xauth x11-utils fonts-wqy-zenhei imagemagick googletest libgtest-dev clang-14
+          libclang-rt-14-dev clang-format)
 
 ensure_packages() {
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    # Added before the package lists are read, so that the update below brings i386's too.
+    dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
     local missing=()
     for package in "${PACKAGES[@]}"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
@@ -16,8 +21,6 @@ ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
-    local sudo=
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null

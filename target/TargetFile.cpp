@@ -1,7 +1,9 @@
 #include "target/TargetFile.h"
 
 #include "platform/ScopedHandle.h"
+#include "platform/Text.h"
 #include "platform/WinApp.h"
+#include "target/ExtendedPath.h"
 
 namespace {
 
@@ -21,8 +23,24 @@ bool Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
+CString ExtendedFullPath(const CString& path) {
+    std::optional<std::u16string> extended = ExtendedPath(ToUtf16(path));
+    if (!extended) {
+        // Only a path that is not full goes through GetFullPathNameW, which would also drop a
+        // trailing dot or space from the last name.
+        const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+        CString full(size, L'\0');
+        const DWORD length =
+            size ? ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
+        full.resize(length < size ? length : 0);
+        extended = ExtendedPath(ToUtf16(full));
+    }
+    return extended ? ToWide(*extended) : CString();
+}
+
 bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
-    if (path.find_first_of(L"?*") != CString::npos) return false;
+    // The "\\?\" of the extended form is no wildcard.
+    if (path.find_first_of(L"?*", 4) != CString::npos) return false;
     const HANDLE search = ::FindFirstFileW(path.c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return false;
     ::FindClose(search);
@@ -30,7 +48,7 @@ bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
 }
 
 bool IsProgramItself(const CString& path) {
-    const ScopedHandle program(OpenForIdentity(ProgramPath().c_str()));
+    const ScopedHandle program(OpenForIdentity(ExtendedFullPath(ProgramPath()).c_str()));
     const ScopedHandle target(OpenForIdentity(path.c_str()));
     BY_HANDLE_FILE_INFORMATION a, b;
     return Identity(program.get(), a) && Identity(target.get(), b) &&

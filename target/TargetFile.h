@@ -9,8 +9,14 @@
 
 #include "platform/CString.h"
 
-// The directory entry of the item that `path` names (a folder's own entry, not its contents).
-// False when there is none, and for a path holding a wildcard, which could match another item.
+// The path that every file call on the target is given: `path` in its extended form, so that a
+// name ending in a dot or a space and a path of 260 characters or more reach the item itself. A
+// relative path is made full by the system first. Empty when no full path can be made.
+CString ExtendedFullPath(const CString& path);
+
+// The directory entry of the item that the extended `path` names (a folder's own entry, not its
+// contents). False when there is none, and for a name holding a wildcard, which could match
+// another item.
 bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry);
 
 // True when `path` names the running program's own file, however it is spelt (letter case,

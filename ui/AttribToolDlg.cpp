@@ -124,7 +124,7 @@ void CAttribToolDlg::OnOK() {
             case ModifyStep::Backup:
                 // The window keeps painting through a long copy.
                 state.backupFailed =
-                    MakeBackup(m_strPathName, PumpPaintMessages) == BackupResult::Failed;
+                    MakeBackup(m_strFilePath, PumpPaintMessages) == BackupResult::Failed;
                 break;
             case ModifyStep::ReportBackupFailed:
                 Tell(L"备份失败!\n文件未修改!");

@@ -45,7 +45,7 @@ class CAttribToolDlg : public CDialog {
     HCURSOR OnQueryDragIcon();
 
   private:
-    void ChooseFromPath(const CString& path);
+    void ChooseFromPath(const CString& path, const CString& name);
     void Tell(const CString& text);
 
     CButton m_chkOptForce;
@@ -64,6 +64,8 @@ class CAttribToolDlg : public CDialog {
     HICON m_hIcon;
     CString m_strFileName;
     CString m_strPathName;
+    // m_strPathName in its extended form: what every file call is given.
+    CString m_strFilePath;
     WIN32_FIND_DATAW m_findData{};
     bool m_bHasVersionInfo = false;
     // Whether the last choice of a target completed its load: one that did not has no snapshot

@@ -24,9 +24,7 @@ void CAttribToolDlg::OnBrowseFile() {
     CFileDialog dialog(OFN_FILEMUSTEXIST | OFN_HIDEREADONLY, L"所有文件(*.*)|*.*||");
     if (dialog.DoModal() != IDOK) return;
     ResetForm();
-    m_strFileName = dialog.GetFileName();
-    m_strPathName = dialog.GetPathName();
-    LoadTarget();
+    ChooseFromPath(dialog.GetPathName(), dialog.GetFileName());
 }
 
 void CAttribToolDlg::OnBrowseFolder() {
@@ -38,24 +36,28 @@ void CAttribToolDlg::OnBrowseFolder() {
     request.lpszTitle = L"选择一个文件夹";
     request.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     const CString path = Ui().BrowseForFolder(request);
-    if (!path.empty()) ChooseFromPath(path);
+    if (!path.empty()) ChooseFromPath(path, NameAfterLastBackslash(path));
 }
 
 void CAttribToolDlg::OnDropFiles(HDROP drop) {
     ResetForm();
     const CString path = Ui().TakeDroppedPath(drop);
-    if (!path.empty()) ChooseFromPath(path);
+    if (!path.empty()) ChooseFromPath(path, NameAfterLastBackslash(path));
 }
 
-void CAttribToolDlg::ChooseFromPath(const CString& path) {
+// The path stays as given for what the dialog shows and for naming the backup; the file calls get
+// its extended form, made once here.
+void CAttribToolDlg::ChooseFromPath(const CString& path, const CString& name) {
     m_strPathName = path;
-    m_strFileName = NameAfterLastBackslash(path);
+    m_strFileName = name;
+    m_strFilePath = ExtendedFullPath(path);
     LoadTarget();
 }
 
 void CAttribToolDlg::ResetForm() {
     m_strFileName.clear();
     m_strPathName.clear();
+    m_strFilePath.clear();
     m_bHasVersionInfo = false;
     m_bTargetLoaded = false;
     m_loadedVersion = LoadedVersion();
@@ -78,11 +80,11 @@ void CAttribToolDlg::ResetForm() {
 }
 
 void CAttribToolDlg::LoadTarget() {
-    if (IsProgramItself(m_strPathName)) {
+    if (IsProgramItself(m_strFilePath)) {
         Tell(L"不能修改自身!");
         return;
     }
-    if (!FindTarget(m_strPathName, m_findData)) {
+    if (!FindTarget(m_strFilePath, m_findData)) {
         Tell(L"文件句柄无效!");
         return;
     }
@@ -116,7 +118,7 @@ void CAttribToolDlg::ApplyAttributes() {
         // The boxes that only show are never read.
         if (IsChangeableAttributeBit(bit) && m_chkAttribute[i].IsTicked()) ticked |= 1u << bit;
     }
-    if (!WriteAttributes(m_strPathName,
+    if (!WriteAttributes(m_strFilePath,
                          AttributeWordToWrite(m_findData.dwFileAttributes, ticked))) {
         Tell(L"属性修改失败!");
     }
@@ -138,7 +140,7 @@ bool CAttribToolDlg::ApplyTimes() {
         return false;
     }
     const bool folder = (m_findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!WriteFileTimes(m_strPathName, folder, decision.times)) {
+    if (!WriteFileTimes(m_strFilePath, folder, decision.times)) {
         Tell(L"时间修改失败!\n可能与只读或系统属性有关!");
         return false;
     }

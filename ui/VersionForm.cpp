@@ -6,7 +6,7 @@
 bool CAttribToolDlg::ProcessVersionInfo(bool write) {
     if (write && !m_bHasVersionInfo) return false;
     // Write mode reads the file afresh too: its language, and whether it still has a Translation.
-    const LoadedVersion now = ReadVersionStrings(m_strPathName);
+    const LoadedVersion now = ReadVersionStrings(m_strFilePath);
     if (!write) {
         m_loadedVersion = now;
         m_bHasVersionInfo = now.state != LoadedVersion::State::None;
@@ -40,7 +40,7 @@ bool CAttribToolDlg::ProcessVersionInfo(bool write) {
     }
     if (edits.empty()) return false;  // nothing to store: the file is not even opened for writing
 
-    const VersionStoreResult result = StoreVersionStrings(m_strPathName, m_loadedVersion, edits);
+    const VersionStoreResult result = StoreVersionStrings(m_strFilePath, m_loadedVersion, edits);
     switch (result.outcome) {
         case VersionStoreResult::Outcome::Stored:
             return true;

@@ -1,8 +1,10 @@
-// The small rules of the dialog: the attribute word written back and the modify command's order.
+// The small rules of the dialog: the attribute word written back, the modify command's order, and
+// the extended form of the target's path.
 #include <gtest/gtest.h>
 
 #include "modify/ModifyPlan.h"
 #include "target/AttributeBits.h"
+#include "target/ExtendedPath.h"
 #include "ui/DialogRules.h"
 
 TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
@@ -63,4 +65,20 @@ TEST(DialogRules, IconCentredWhileMinimisedAndTheAboutBoxCommand) {
                                          {0x10010u, true}}) {
         EXPECT_EQ(IsAboutBoxCommand(command), about) << command;
     }
+}
+
+TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
+    for (const auto& [given, extended] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {uR"(C:\d\twin.)", uR"(\\?\C:\d\twin.)"},
+             {uR"(c:/d//a /.\b\)", uR"(\\?\c:\d\a \b\)"},
+             {uR"(C:\a\b\..\..\..\c\..)", uR"(\\?\C:\)"},
+             {uR"(\\server\share\..\d.)", uR"(\\?\UNC\server\share\d.)"},
+             {uR"(//server/share)", uR"(\\?\UNC\server\share\)"},
+             {uR"(\\?\C:\a\..\b/c)", uR"(\\?\C:\a\..\b/c)"},
+             {uR"(//./COM1)", uR"(\\.\COM1)"}}) {
+        EXPECT_EQ(ExtendedPath(given), extended);
+    }
+    // Not full: drive-relative, rooted on the current drive, relative, a UNC path without a share.
+    for (const char16_t* given : {uR"(C:a)", uR"(\a)", uR"(a\b)", uR"(\\server\)", uR"(\\\share)"})
+        EXPECT_FALSE(ExtendedPath(given));
 }

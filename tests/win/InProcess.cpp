@@ -11,7 +11,7 @@ InProcess::InProcess() {
     EXPECT_EQ(::GetACP(), 936u) << "as on our users' systems: run with LC_ALL=zh_CN.UTF-8";
     static int count = 0;
     folder = std::filesystem::temp_directory_path() / ("quorvane-" + std::to_string(++count));
-    std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(L"\\\\?\\" + folder);  // extended, or "twin." would not go
     std::filesystem::create_directory(folder);
     SetUiServices(this);
     AfxGetApp()->m_pMainWnd = &dialog;
@@ -22,5 +22,5 @@ InProcess::~InProcess() {
     AfxGetApp()->m_pMainWnd = nullptr;
     SetUiServices(nullptr);
     std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    std::filesystem::remove_all(L"\\\\?\\" + folder, ignored);
 }

@@ -34,12 +34,11 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
 }
 
 TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
-    wchar_t own[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, own, MAX_PATH);
-    CString cased = own;
-    for (wchar_t& c : cased) c = static_cast<wchar_t>(::towupper(c));
+    CString own(MAX_PATH, L'\0'), cased;
+    own.resize(::GetModuleFileNameW(nullptr, own.data(), MAX_PATH));
+    for (wchar_t c : own) cased += static_cast<wchar_t>(::towupper(c));
     Write(L"any.txt", "x");
-    for (const CString& path : {CString(own), cased, Path(L"gone.txt"), Path(L"an?.txt")}) {
+    for (const CString& path : {own, cased, Path(L"gone.txt"), Path(L"an?.txt")}) {
         Load(path);
         EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), path);  // chosen, not loaded
     }

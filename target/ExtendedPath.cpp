@@ -1,0 +1,59 @@
+#include "target/ExtendedPath.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::u16string_view kExtendedPrefix = u"\\\\?\\";
+constexpr std::u16string_view kDevicePrefix = u"\\\\.\\";
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool IsDriveLetter(char16_t c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+}  // namespace
+
+std::optional<std::u16string> ExtendedPath(std::u16string_view given) {
+    // The extended form takes every character as it stands, '/' included.
+    if (StartsWith(given, kExtendedPrefix)) return std::u16string(given);
+    std::u16string path(given);
+    std::replace(path.begin(), path.end(), u'/', u'\\');
+    if (StartsWith(path, kExtendedPrefix) || StartsWith(path, kDevicePrefix)) return path;
+
+    std::u16string extended;
+    size_t rest;  // where the components below the root begin
+    if (path.size() >= 3 && IsDriveLetter(path[0]) && path[1] == u':' && path[2] == u'\\') {
+        extended = std::u16string(kExtendedPrefix) + path.substr(0, 3);
+        rest = 3;
+    } else if (StartsWith(path, u"\\\\")) {
+        const size_t server = path.find(u'\\', 2);
+        const size_t share = std::min(path.find(u'\\', server + 1), path.size());
+        if (server == std::u16string::npos || server == 2 || share == server + 1) return {};
+        extended = u"\\\\?\\UNC\\" + path.substr(2, share - 2) + u"\\";
+        rest = share + 1;
+    } else {
+        return {};
+    }
+
+    const size_t root = extended.size();
+    for (size_t start = rest; start < path.size();) {
+        const size_t end = std::min(path.find(u'\\', start), path.size());
+        const std::u16string_view name = std::u16string_view(path).substr(start, end - start);
+        if (name == u"..") {
+            if (extended.size() > root) {
+                extended.pop_back();
+                extended.erase(extended.rfind(u'\\') + 1);
+            }
+        } else if (!name.empty() && name != u".") {
+            extended.append(name).push_back(u'\\');
+        }
+        start = end + 1;
+    }
+    // Each component was added with its separator; the last keeps it only where the path had one.
+    if (extended.size() > root && path.back() != u'\\') extended.pop_back();
+    return extended;
+}
