@@ -57,3 +57,24 @@ start_xvfb() {
 stop_xvfb() {
     [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
 }
+
+# Configures a preset into its build folder (or the one given, with any further options). A
+# folder made with another compiler than the preset's toolchain names now (the toolchain changed
+# since) is configured afresh, since CMake keeps the compiler that it first found.
+configure() {
+    local preset=$1 build=${2:-$ROOT/build/$1}
+    shift $(($# < 2 ? $# : 2))
+    local toolchain=
+    case $preset in
+        win64) toolchain=$ROOT/cmake/mingw-x86_64.cmake ;;
+        win32) toolchain=$ROOT/cmake/mingw-i686.cmake ;;
+    esac
+    if [ -n "$toolchain" ] && [ -f "$build/CMakeCache.txt" ]; then
+        local wanted found
+        wanted=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "$toolchain")
+        found=$(cat "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake 2>/dev/null |
+                    sed -n 's|^set(CMAKE_CXX_COMPILER ".*/\(.*\)")$|\1|p')
+        [ "$wanted" = "$found" ] || rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+    fi
+    cmake --preset "$preset" -B "$build" "$@" >/dev/null
+}

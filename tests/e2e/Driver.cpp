@@ -66,6 +66,7 @@ std::wstring Program::AnswerMessage(DWORD ms) const {
 bool Program::ChooseFile(const std::wstring& path) const {
     Click(main, IDC_BTN_FILE);
     const HWND dialog = WaitForDialog(15000);
+    if (::GetWindow(dialog, GW_OWNER) != main) return false;  // modal to the main dialog
     // Wine's dialog fills itself in after it appears. Its file-name field (0x47C) is a ComboBoxEx
     // holding a ComboBox holding the Edit that takes the text.
     HWND edit = nullptr;

@@ -31,7 +31,8 @@ struct Program {
     HWND WaitForDialog(DWORD ms) const;
     // Presses OK on the next message box and gives "caption|text"; empty when none came.
     std::wstring AnswerMessage(DWORD ms = 10000) const;
-    // "文件", then the path typed into the file dialog and confirmed; true once it has closed.
+    // "文件", then the path typed into the file dialog (which the main dialog owns) and confirmed;
+    // true once it has closed.
     bool ChooseFile(const std::wstring& path) const;
     DWORD WaitForExit(DWORD ms) const;  // the exit code, or STILL_ACTIVE
 

@@ -3,6 +3,7 @@
 
 #include "platform/SystemDll.h"
 #include "tests/win/InProcess.h"
+#include "ui/AboutDlg.h"
 
 using Loading = InProcess;
 
@@ -26,11 +27,24 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
     EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), L"");
     answer = file;
     dialog.OnBrowseFile();
+    dialog.OnBrowseFile();  // cancelled: the target stays
     EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
     std::filesystem::resize_file(file, (1ull << 32) + 100);  // sparse where the system allows it
     Load(file);
     EXPECT_EQ(Text(IDC_EDIT_FILESIZE), L"4294967396 字节");
     EXPECT_EQ(messages, Texts{});
+    // Centred on the screen; its icon the big one and the one dragged while minimised.
+    RECT area, own;
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    ::GetWindowRect(dialog.m_hWnd, &own);
+    EXPECT_NEAR(own.left - area.left, area.right - own.right, 1);
+    const LRESULT icon = ::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0);
+    EXPECT_TRUE(icon > 1 && icon == ::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0));
+    // The about box closes on a click anywhere in it.
+    CAboutDlg about;
+    ASSERT_TRUE(about.Create());
+    ::SendMessageW(about.m_hWnd, WM_LBUTTONUP, 0, 0);
+    EXPECT_FALSE(::IsWindowVisible(about.m_hWnd));
 }
 
 TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {

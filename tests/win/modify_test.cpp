@@ -81,5 +81,21 @@ TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackup) {
     EXPECT_TRUE(left != INVALID_HANDLE_VALUE && Path(entry.cFileName) == theirs &&
                 !::FindNextFileW(left, &entry));
     ::FindClose(left);
+    EXPECT_EQ(MakeBackup(locked, [] {}), BackupResult::Made);  // unlocked, beside their file
+    EXPECT_EQ(ReadAll(theirs), "theirs");
+    // A backup that appears while the copy runs is never written over.
+    const CString racing = Write(L"race.bin", contents), bak = racing + L"_bak";
+    const CString claimed = bak + L".partial" + std::to_wstring(::GetCurrentProcessId());
+    done = false;
+    std::thread other([&] {
+        while (!done && ::GetFileAttributesW(claimed.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        }
+        WriteAll(bak, "theirs");
+    });
+    EXPECT_NE(MakeBackup(racing, [] {}), BackupResult::Failed);
+    done = true;
+    other.join();
+    EXPECT_EQ(ReadAll(bak), "theirs");
+    EXPECT_EQ(::GetFileAttributesW(claimed.c_str()), INVALID_FILE_ATTRIBUTES);
     if (!underWay) GTEST_SKIP() << "the copy ended before it could be seen under way";
 }

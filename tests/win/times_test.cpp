@@ -18,7 +18,7 @@ TEST_F(Times, UneditedOnesComeBackExactlyTypedOnesToTheSecondOnFilesAndFolders) 
         EXPECT_EQ(Text(IDC_EDIT_MODIFIED) + Text(IDC_EDIT_NEW_MODIFIED),
                   L"2003-01-02 03:04:052003-01-02 03:04:05");  // shown in local time
         Check(IDC_CHK_OPT_TIME);
-        Check(IDC_CHK_OPT_BACKUP, false);
+        Check(IDC_CHK_OPT_BACKUP, target == Path(L"folder"));  // a folder is never copied
         dialog.OnOK();
         EXPECT_EQ(FileTimes(target), before);
 
@@ -29,10 +29,25 @@ TEST_F(Times, UneditedOnesComeBackExactlyTypedOnesToTheSecondOnFilesAndFolders) 
         SetText(IDC_EDIT_NEW_CREATED, L"2015-13-02 03:04:05");
         SetText(IDC_EDIT_NEW_MODIFIED, L"2015-01-02");
         dialog.OnOK();
+        SetText(IDC_EDIT_NEW_MODIFIED, L"2015-01-02 03:04:05");
+        dialog.OnOK();
         EXPECT_EQ(FileTimes(target)[2], Ticks(FromLocal(2015, 3)));
-        // The refusal bears the application's name: the executable's, without its extension.
+        // The refusals bear the application's name: the executable's, without its extension.
         EXPECT_EQ(messages, (Texts{L"提示|文件修改完成!", L"提示|文件修改完成!",
-                                   L"Quorvane|新的修改时间不符合要求!", L"提示|文件修改完成!"}));
+                                   L"Quorvane|新的修改时间不符合要求!", L"提示|文件修改完成!",
+                                   L"Quorvane|新的创建时间不符合要求!", L"提示|文件修改完成!"}));
         messages.clear();
+    }
+    EXPECT_EQ(::GetFileAttributesW(Path(L"a.txt_bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Each "当前" fills its own field alone, with today's date.
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    wchar_t today[16];
+    swprintf(today, 16, L"%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    const int buttons[] = {IDC_BTN_NOW_CREATED, IDC_BTN_NOW_MODIFIED, IDC_BTN_NOW_ACCESSED};
+    const int fields[] = {IDC_EDIT_NEW_CREATED, IDC_EDIT_NEW_MODIFIED, IDC_EDIT_NEW_ACCESSED};
+    for (int i = 0; i < 3; ++i) {
+        ::SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(buttons[i], BN_CLICKED), 0);
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(Text(fields[j]).substr(0, 10) == today, j <= i);
     }
 }

@@ -115,6 +115,7 @@ TEST_F(Version, CraftedResourcesLoadAsNoneAndBytesAfterABlockStay) {
     Load(Write(L"large.exe", {large.bytes.begin(), large.bytes.end()}));
     EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_COMMENTS), EM_GETLIMITTEXT, 0, 0), 32400);
     LoadForVersion(Path(L"crafted.exe"));
+    EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_COMMENTS), EM_GETLIMITTEXT, 0, 0), 256);  // absent
     dialog.OnOK();
     EXPECT_EQ(ReadAll(Path(L"crafted.exe")), original);
     SetText(IDC_EDIT_PRODUCTNAME, L"产品");
@@ -139,10 +140,18 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
     dialog.OnOK();
     EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"产品");
 
-    // Locked, replaced, deleted after the load: reported, and the form stays as it is.
+    // Locked, given another translation, replaced, deleted after the load: reported, and the form
+    // stays as it is.
     HANDLE lock = INVALID_HANDLE_VALUE;
+    const auto lockFile = [&] {
+        lock = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
     const std::function<void()> mishaps[] = {
-        [&] { lock = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0); },
+        lockFile,
+        [&] {
+            std::string b = ReadAll(file);
+            WriteAll(file, b.replace(b.find("\x04\x08\xb0\x04"), 4, "\x04\x08\xe4\x04"));
+        },
         [&] { WriteAll(file, "no longer a program"); }, [&] { ::DeleteFileW(file.c_str()); }};
     for (const auto& mishap : mishaps) {
         LoadForVersion(file = CopyFixture(L"ver_chinese"));
@@ -152,10 +161,16 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
         ::CloseHandle(std::exchange(lock, INVALID_HANDLE_VALUE));
         EXPECT_TRUE(Enabled(IDC_CHK_OPT_VERSION) && Checked(IDC_CHK_OPT_VERSION));
     }
+    // Nothing edited: the file is not opened for writing, so a lock is no failure.
+    LoadForVersion(file = CopyFixture(L"ver_chinese"));
+    lockFile();
+    dialog.OnOK();
+    ::CloseHandle(lock);
     EXPECT_EQ(
         messages,
         (Texts{L"提示|文件修改完成!", L"提示|产品名称的新内容过长!\n版本信息未修改!",
                L"提示|文件修改完成!", L"提示|版本修改失败!\n错误代码: 32", L"提示|文件修改完成!",
                L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
-               L"提示|版本修改失败!\n错误代码: 2", L"提示|文件修改完成!"}));
+               L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
+               L"提示|版本修改失败!\n错误代码: 2", L"提示|文件修改完成!", L"提示|文件修改完成!"}));
 }
