@@ -10,10 +10,8 @@
 #include "tests/support/Probes.h"
 
 TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
-    // A folder of this run's own: one that a failed run left (a read-only target) is no matter.
-    const std::wstring folder =
-        BuildPath(L"tests/e2e/road-" + std::to_wstring(::GetCurrentProcessId()));
-    const std::wstring target = folder + L"\\버전😀嘰.exe";
+    const std::wstring folder = BuildPath(L"tests/e2e/road"), target = folder + L"\\버전😀嘰.exe";
+    RemoveTree(folder);  // what a failed run left behind
     std::filesystem::create_directory(folder);
     // Planted DLLs: the test's environment has Wine look beside the program first for these, and
     // the road fails if the program loads one. (Wine's own user32.dll loads any planted version.dll
@@ -46,6 +44,5 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
 
     ::PostMessageW(program.main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the caption's close box
     EXPECT_EQ(program.WaitForExit(10000), 0u);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
+    RemoveTree(folder);
 }

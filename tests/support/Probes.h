@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <array>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -26,6 +27,16 @@ inline std::string ReadAll(const std::wstring& path) {
 
 inline void WriteAll(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary).write(bytes.data(), bytes.size());
+}
+
+// Removes a folder and everything in it, read-only files too, through the extended form that
+// names "twin." as it is; what cannot go stays.
+inline void RemoveTree(const std::wstring& folder) {
+    std::error_code ignored;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(L"\\\\?\\" + folder, ignored))
+        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(L"\\\\?\\" + folder, ignored);
 }
 
 inline uint64_t Ticks(const FILETIME& time) {

@@ -9,10 +9,9 @@ CWinApp theApp;
 
 InProcess::InProcess() {
     EXPECT_EQ(::GetACP(), 936u) << "as on our users' systems: run with LC_ALL=zh_CN.UTF-8";
-    // Of this run alone: what a run that failed left behind is never in the way.
     static int count = 0;
-    folder = std::filesystem::temp_directory_path() /
-             ("quorvane-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count));
+    folder = std::filesystem::temp_directory_path() / ("quorvane-" + std::to_string(++count));
+    RemoveTree(folder);  // what a failed run left behind
     std::filesystem::create_directory(folder);
     SetUiServices(this);
     AfxGetApp()->m_pMainWnd = &dialog;
@@ -22,6 +21,5 @@ InProcess::InProcess() {
 InProcess::~InProcess() {
     AfxGetApp()->m_pMainWnd = nullptr;
     SetUiServices(nullptr);
-    std::error_code ignored;
-    std::filesystem::remove_all(L"\\\\?\\" + folder, ignored);  // extended, or "twin." stays
+    RemoveTree(folder);
 }
