@@ -33,6 +33,7 @@ TEST(ModifyPlan, StepsInTheirOrder) {
              {"lBATVv", "batvrd"},
              {"lBATV", "batd"},
              {"lBATVFv", "batFd"},
+             {"lBATVF", "batd"},    // no version information: neither written nor refused
              {"ldBATVv", "atvrd"},  // a folder is never copied
              {"lBATVvx", "bf"},     // a failed backup stops all
              {"lBATVvy", "batvd"},

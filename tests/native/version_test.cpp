@@ -51,14 +51,14 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     const size_t strings = 0x5C, version = 0x98;  // where these two entries start
     ASSERT_TRUE(kBlock[strings + 6] == 'S' && kBlock[version + 6] == 'F');
     const Change zerosAfterTheLastString = [&](Bytes& b) {
-        b.insert(b.begin() + strings + b[strings] + 256 * b[strings + 1], 4, 0);
+        b.insert(b.begin() + strings + b[strings] + 256 * b[strings + 1], 8, 0);
         for (size_t at : {size_t{0}, strings, strings + 36})
-            Put16(b, at, b[at] + 256 * b[at + 1] + 4);
+            Put16(b, at, b[at] + 256 * b[at + 1] + 8);
     };
     // What each change makes of the FileVersion string; nothing when the block is refused.
     const std::tuple<const char*, Change, const char16_t*> cases[] = {
         {"a length in bytes, as some compilers write it", Put(version + 2, 20, 2), u"1.0.0.123"},
-        {"zeros after a table's last string", zerosAfterTheLastString, u"1.0.0.123"},
+        {"zero words after a table's last string", zerosAfterTheLastString, u"1.0.0.123"},
         {"length word past the bytes", Put(0, kBlock.size() + 4, 2), nullptr},
         {"length word too short", Put(0, 4, 2), nullptr},
         {"children past their parent", Put(0, 100, 2), nullptr},

@@ -27,6 +27,7 @@ class InProcess : public testing::Test, public UiServices {
     }
     // The file dialog or the folder browser takes `answer` once; none cancels.
     bool ChooseOpenFile(OPENFILENAMEW& request) override {
+        asked = CString(request.lpstrFilter, 15) + std::to_wstring(request.Flags & 0xFFFF);
         return std::exchange(answer, L"").copy(request.lpstrFile, request.nMaxFile - 1) > 0;
     }
     CString BrowseForFolder(BROWSEINFOW&) override { return std::exchange(answer, L""); }
@@ -52,7 +53,7 @@ class InProcess : public testing::Test, public UiServices {
     void Drop(const Texts& paths) { dialog.OnDropFiles(MakeDrop(paths)); }
     void Load(const CString& path) { Drop({path}); }
 
-    CString folder, answer;
+    CString folder, answer, asked;  // asked: the file dialog's filter and flags
     CAttribToolDlg dialog;
     Texts messages;
 };

@@ -27,7 +27,9 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
     EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), L"");
     answer = file;
     dialog.OnBrowseFile();
-    dialog.OnBrowseFile();  // cancelled: the target stays
+    EXPECT_EQ(asked,
+              CString(L"所有文件(*.*)\0*.*\0\0", 15) + L"4100");  // must exist, no read-only box
+    dialog.OnBrowseFile();                                        // cancelled: the target stays
     EXPECT_EQ(Text(IDC_EDIT_NAME), L"a.txt");
     std::filesystem::resize_file(file, (1ull << 32) + 100);  // sparse where the system allows it
     Load(file);
@@ -38,11 +40,15 @@ TEST_F(Loading, ShowsTheFirstDroppedItemAndResetsTheOptions) {
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     ::GetWindowRect(dialog.m_hWnd, &own);
     EXPECT_NEAR(own.left - area.left, area.right - own.right, 1);
+    EXPECT_NEAR(own.top - area.top, area.bottom - own.bottom, 1);
     const LRESULT icon = ::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0);
-    EXPECT_TRUE(icon > 1 && icon == ::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0));
+    EXPECT_TRUE(icon > 1 && icon == ::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0) &&
+                icon == ::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0));
     // The about box closes on a click anywhere in it.
     CAboutDlg about;
     ASSERT_TRUE(about.Create());
+    EXPECT_EQ(::GetWindow(about.m_hWnd, GW_OWNER), dialog.m_hWnd);
+    ::ShowWindow(about.m_hWnd, SW_SHOWNA);
     ::SendMessageW(about.m_hWnd, WM_LBUTTONUP, 0, 0);
     EXPECT_FALSE(::IsWindowVisible(about.m_hWnd));
 }
@@ -53,8 +59,11 @@ TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
     for (wchar_t c : own) cased += static_cast<wchar_t>(::towupper(c));
     Write(L"any.txt", "x");
     for (const CString& path : {own, cased, Path(L"gone.txt"), Path(L"an?.txt")}) {
+        Load(CopyFixture(L"ver_chinese"));  // every field filled
         Load(path);
-        EXPECT_EQ(dialog.GetPathName() + Text(IDC_EDIT_NAME), path);  // chosen, not loaded
+        CString shown = Text(IDC_EDIT_NAME);
+        for (int id = IDC_EDIT_CREATED; id <= IDC_EDIT_FILESIZE; ++id) shown += Text(id);
+        EXPECT_EQ(dialog.GetPathName() + shown, path);  // chosen, not loaded: every field empty
     }
     dialog.OnOK();  // nothing is written from a snapshot that no load filled
     EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
