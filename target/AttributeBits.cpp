@@ -1,10 +1,10 @@
 #include "target/AttributeBits.h"
 
-uint32_t AttributeWordToWrite(uint32_t loadedWord, uint32_t ticked) {
+uint32_t AttributeWordToWrite(uint32_t loadedWord, const std::array<bool, 8>& ticked) {
     AttributeBits bits(loadedWord);
-    const AttributeBits boxes(ticked);
-    for (size_t bit : kShownAttributeBits) {
-        if (IsChangeableAttributeBit(bit)) bits.set(bit, boxes.test(bit));
+    for (size_t i = 0; i < kShownAttributeBits.size(); ++i) {
+        const size_t bit = kShownAttributeBits[i];
+        if (IsChangeableAttributeBit(bit)) bits.set(bit, ticked[i]);
     }
     return static_cast<uint32_t>(bits.to_ulong());
 }

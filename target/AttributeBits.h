@@ -20,6 +20,6 @@ constexpr bool IsChangeableAttributeBit(size_t bit) {
 }
 
 // The word to write back: the loaded word with each changeable bit set as its box is (`ticked`
-// holds the bits of the ticked boxes) and every other bit (directory, normal, temporary,
+// holds the eight boxes in the order above) and every other bit (directory, normal, temporary,
 // compressed, ...) as it was loaded.
-uint32_t AttributeWordToWrite(uint32_t loadedWord, uint32_t ticked);
+uint32_t AttributeWordToWrite(uint32_t loadedWord, const std::array<bool, 8>& ticked);

@@ -112,12 +112,8 @@ void CAttribToolDlg::ShowAttributesAndTimes() {
 }
 
 void CAttribToolDlg::ApplyAttributes() {
-    uint32_t ticked = 0;
-    for (size_t i = 0; i < kShownAttributeBits.size(); ++i) {
-        const size_t bit = kShownAttributeBits[i];
-        // The boxes that only show are never read.
-        if (IsChangeableAttributeBit(bit) && m_chkAttribute[i].IsTicked()) ticked |= 1u << bit;
-    }
+    std::array<bool, 8> ticked{};
+    for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = m_chkAttribute[i].IsTicked();
     if (!WriteAttributes(m_strFilePath,
                          AttributeWordToWrite(m_findData.dwFileAttributes, ticked))) {
         Tell(L"属性修改失败!");

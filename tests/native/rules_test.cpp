@@ -8,16 +8,20 @@
 #include "ui/DialogRules.h"
 
 TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
-    // The loaded word, the bits of the ticked boxes, the word written.
-    for (const auto& [loaded, ticked, written] : std::vector<std::array<uint32_t, 3>>{
-             {0x821, 0x22, 0x822},    // 0x800 (compressed) travels through
-             {0x80, 0x01, 0x81},      // "normal" alone, then read-only ticked
-             {0x21, 0x00, 0x00},      // everything unticked
-             {0x10, 0x00, 0x10},      // a folder keeps its directory bit
-             {0x4000, 0x00, 0x4000},  // the platform's encrypted bit is not the "加密" box's
-             {0x148, 0x27, 0x16F},    // 0x8, 0x40 and 0x100 as loaded, whatever the boxes say
-             {0xFFFFFFFF, 0x00, 0xFFFFFFD8},
-             {0x00, 0xFFFFFFFF, 0x27}}) {  // only the four changeable boxes count
+    // The loaded word, the boxes in their order (read-only, hidden, system, directory, archive,
+    // encrypted, normal, temporary), the word written.
+    for (const auto& [loaded, boxes, written] :
+         std::vector<std::tuple<uint32_t, std::string, uint32_t>>{
+             {0x821, "01001000", 0x822},    // 0x800 (compressed) travels through
+             {0x80, "10000000", 0x81},      // "normal" alone, then read-only ticked
+             {0x21, "00000000", 0x00},      // everything unticked
+             {0x10, "00000000", 0x10},      // a folder keeps its directory bit
+             {0x4000, "00000000", 0x4000},  // the platform's encrypted bit is not the "加密" box's
+             {0x148, "11101000", 0x16F},    // 0x8, 0x40 and 0x100 as loaded, whatever the boxes say
+             {0xFFFFFFFF, "00000000", 0xFFFFFFD8},
+             {0x00, "11111111", 0x27}}) {  // only the four changeable boxes count
+        std::array<bool, 8> ticked;
+        for (size_t i = 0; i < 8; ++i) ticked[i] = boxes[i] == '1';
         EXPECT_EQ(AttributeWordToWrite(loaded, ticked), written) << std::hex << loaded;
     }
 }
@@ -71,6 +75,7 @@ TEST(DialogRules, IconCentredWhileMinimisedAndTheAboutBoxCommand) {
 TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
     for (const auto& [given, extended] : std::vector<std::pair<std::u16string, std::u16string>>{
              {uR"(C:\d\twin.)", uR"(\\?\C:\d\twin.)"},
+             {uR"(C:\)", uR"(\\?\C:\)"},  // a drive's root, as the folder browser gives it
              {uR"(c:/d//a /.\b\)", uR"(\\?\c:\d\a \b\)"},
              {uR"(C:\a\b\..\..\..\c\..)", uR"(\\?\C:\)"},
              {uR"(\\server\share\..\d.)", uR"(\\?\UNC\server\share\d.)"},
