@@ -1,6 +1,6 @@
 #include "target/AttributeBits.h"
 
-uint32_t AttributeWordToWrite(uint32_t loadedWord, const std::array<bool, 8>& ticked) {
+uint32_t AttributeWordToWrite(uint32_t loadedWord, const AttributeBoxes& ticked) {
     AttributeBits bits(loadedWord);
     for (size_t i = 0; i < kShownAttributeBits.size(); ++i) {
         const size_t bit = kShownAttributeBits[i];

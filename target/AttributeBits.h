@@ -14,12 +14,14 @@ using AttributeBits = std::bitset<32>;
 // temporary.
 constexpr std::array<size_t, 8> kShownAttributeBits = {0, 1, 2, 4, 5, 6, 7, 8};
 
+// Whether each of the eight boxes is ticked, in that order.
+using AttributeBoxes = std::array<bool, kShownAttributeBits.size()>;
+
 // The bits whose boxes the user may change: read-only, hidden, system and archive.
 constexpr bool IsChangeableAttributeBit(size_t bit) {
     return bit == 0 || bit == 1 || bit == 2 || bit == 5;
 }
 
-// The word to write back: the loaded word with each changeable bit set as its box is (`ticked`
-// holds the eight boxes in the order above) and every other bit (directory, normal, temporary,
-// compressed, ...) as it was loaded.
-uint32_t AttributeWordToWrite(uint32_t loadedWord, const std::array<bool, 8>& ticked);
+// The word to write back: the loaded word with each changeable bit set as its box is ticked and
+// every other bit (directory, normal, temporary, compressed, ...) as it was loaded.
+uint32_t AttributeWordToWrite(uint32_t loadedWord, const AttributeBoxes& ticked);

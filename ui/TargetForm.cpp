@@ -112,7 +112,7 @@ void CAttribToolDlg::ShowAttributesAndTimes() {
 }
 
 void CAttribToolDlg::ApplyAttributes() {
-    std::array<bool, 8> ticked{};
+    AttributeBoxes ticked{};
     for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = m_chkAttribute[i].IsTicked();
     if (!WriteAttributes(m_strFilePath,
                          AttributeWordToWrite(m_findData.dwFileAttributes, ticked))) {

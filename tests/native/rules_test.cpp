@@ -20,8 +20,8 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
              {0x148, "11101000", 0x16F},    // 0x8, 0x40 and 0x100 as loaded, whatever the boxes say
              {0xFFFFFFFF, "00000000", 0xFFFFFFD8},
              {0x00, "11111111", 0x27}}) {  // only the four changeable boxes count
-        std::array<bool, 8> ticked;
-        for (size_t i = 0; i < 8; ++i) ticked[i] = boxes[i] == '1';
+        AttributeBoxes ticked;
+        for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = boxes[i] == '1';
         EXPECT_EQ(AttributeWordToWrite(loaded, ticked), written) << std::hex << loaded;
     }
 }
