@@ -1,5 +1,5 @@
-// The attribute word of a file or folder, and the two rules that move it between the word and
-// the dialog's eight attribute boxes.
+// The attribute word of a file or folder, and the rules that move it between the word, the
+// dialog's eight attribute boxes and a change of the bits that may be changed.
 #pragma once
 
 #include <array>
@@ -21,7 +21,20 @@ using AttributeBoxes = std::array<bool, kShownAttributeBits.size()>;
 constexpr bool IsChangeableAttributeBit(size_t bit) {
     return bit == 0 || bit == 1 || bit == 2 || bit == 5;
 }
+constexpr uint32_t kChangeableAttributes = 0x27;
 
-// The word to write back: the loaded word with each changeable bit set as its box is ticked and
-// every other bit (directory, normal, temporary, compressed, ...) as it was loaded.
-uint32_t AttributeWordToWrite(uint32_t loadedWord, const AttributeBoxes& ticked);
+// The boxes that a loaded word ticks.
+AttributeBoxes ShownAttributeBoxes(uint32_t word);
+
+// Which of the changeable bits to set and which to clear; a bit in neither stays as loaded.
+struct AttributeChange {
+    uint32_t set = 0;
+    uint32_t clear = 0;
+};
+
+// The change that the boxes ask for: every changeable bit set as its box is ticked.
+AttributeChange ChangeFromBoxes(const AttributeBoxes& ticked);
+
+// The word to write back: the loaded word with the change applied to the changeable bits and every
+// other bit (directory, normal, temporary, compressed, ...) as it was loaded.
+uint32_t AttributeWordToWrite(uint32_t loadedWord, const AttributeChange& change);

@@ -174,17 +174,26 @@ std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcO
     return static_cast<uint64_t>(utcSeconds) * kTicksPerSecond;
 }
 
-FileTimesDecision DecideFileTimes(const std::array<NewTimeText, 3>& texts,
-                                  int64_t utcOffsetSeconds) {
-    FileTimesDecision decision{-1, {}};
+FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
+                                  const std::array<uint64_t, 3>& loaded, int64_t utcOffsetSeconds) {
+    FileTimesDecision decision{-1, loaded};
     for (int i = 0; i < 3; ++i) {
-        if (!IsValidTimeText(texts[i].typed)) return {i, {}};
+        if (times[i].kind == NewTime::Kind::Typed && !IsValidTimeText(times[i].typed)) return {i, {}};
     }
     for (int i = 0; i < 3; ++i) {
-        const NewTimeText& text = texts[i];
-        decision.times[i] = text.typed == text.shown
-                                ? text.loaded
-                                : TimeTextToFileTime(text.typed, utcOffsetSeconds).value_or(0);
+        const NewTime& time = times[i];
+        switch (time.kind) {
+            case NewTime::Kind::Kept:
+                continue;
+            case NewTime::Kind::Typed:
+                decision.times[i] = time.typed == time.shown
+                                        ? loaded[i]
+                                        : TimeTextToFileTime(time.typed, utcOffsetSeconds).value_or(0);
+                break;
+            case NewTime::Kind::Exact:
+                decision.times[i] = time.exact;
+                break;
+        }
         if (decision.times[i] == 0) return {i, {}};
     }
     return decision;

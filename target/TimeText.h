@@ -49,22 +49,24 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds);
 // hold (0x7FFFFFFFFFFFFFFF, the largest value the platform's time calls accept).
 std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds);
 
-// One of the three new times when "修改" runs: the new-time field's text, the text that the
-// dialog showed for that time at load, and the loaded file time itself.
-struct NewTimeText {
-    std::string typed;
-    std::string shown;
-    uint64_t loaded;
+// One of the three new times when a modification runs: kept as loaded, a typed time text (with
+// the text that was shown for the loaded time: a typed text left as shown keeps the loaded time
+// exactly, its fraction of a second included), or an exact file time.
+struct NewTime {
+    enum class Kind { Kept, Typed, Exact };
+    Kind kind = Kind::Kept;
+    std::string typed;  // Typed: the text's bytes in the ANSI code page
+    std::string shown;  // Typed: the text shown for the loaded time
+    uint64_t exact = 0;  // Exact: the file time
 };
 
-// The file times to write for the new creation, last-write and last-access texts, or the index
-// of the first text to refuse (-1 when none is). The shape of all three is checked before the
-// range of any. A text left as shown gives back the loaded time exactly, its fraction of a second
-// included; a typed one gives TimeTextToFileTime's time. A time of 0, which the platform takes
-// for "leave unchanged", is refused.
+// The file times to write for the new creation, last-write and last-access times, or the index of
+// the first to refuse (-1 when none is). The shape of every typed text is checked before the range
+// of any. A kept time gives back the loaded one; a typed one TimeTextToFileTime's time. A typed or
+// exact time of 0, which the platform takes for "leave unchanged", is refused.
 struct FileTimesDecision {
     int refused;
     std::array<uint64_t, 3> times;
 };
-FileTimesDecision DecideFileTimes(const std::array<NewTimeText, 3>& texts,
-                                  int64_t utcOffsetSeconds);
+FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
+                                  const std::array<uint64_t, 3>& loaded, int64_t utcOffsetSeconds);

@@ -22,6 +22,10 @@ struct VersionValue {
                       // entry ends before a terminator
 };
 
+// The four numbers of a fixed numeric version "A.B.C.D", most significant first: the file and
+// product versions of the root's VS_FIXEDFILEINFO, which Explorer shows.
+using FixedVersion = std::array<uint16_t, 4>;
+
 struct VersionTranslation {
     uint16_t language;
     uint16_t codePage;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ struct VersionResource {
 struct VersionEdit {
     size_t key;  // in kVersionStringKeys
     std::u16string text;
+};
+
+// What one store changes: the edited strings, and the fixed numeric versions.
+struct VersionChanges {
+    std::vector<VersionEdit> strings;
+    std::optional<FixedVersion> fileVersion;
+    std::optional<FixedVersion> productVersion;
 };
 
 struct StorePlan {

@@ -22,7 +22,7 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
              {0x00, "11111111", 0x27}}) {  // only the four changeable boxes count
         AttributeBoxes ticked;
         for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = boxes[i] == '1';
-        EXPECT_EQ(AttributeWordToWrite(loaded, ticked), written) << std::hex << loaded;
+        EXPECT_EQ(AttributeWordToWrite(loaded, ChangeFromBoxes(ticked)), written) << std::hex << loaded;
     }
 }
 
