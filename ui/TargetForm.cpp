@@ -115,7 +115,8 @@ void CAttribToolDlg::ApplyAttributes() {
     AttributeBoxes ticked{};
     for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = m_chkAttribute[i].IsTicked();
     if (!WriteAttributes(m_strFilePath,
-                         AttributeWordToWrite(m_findData.dwFileAttributes, ticked))) {
+                         AttributeWordToWrite(m_findData.dwFileAttributes,
+                                              ChangeFromBoxes(ticked)))) {
         Tell(L"属性修改失败!");
     }
 }
@@ -124,13 +125,13 @@ bool CAttribToolDlg::ApplyTimes() {
     static const wchar_t* const kRefusals[] = {
         L"新的创建时间不符合要求!", L"新的修改时间不符合要求!", L"新的访问时间不符合要求!"};
     const std::array<uint64_t, 3> loaded = LoadedTimes(m_findData);
-    std::array<NewTimeText, 3> texts;
+    std::array<NewTime, 3> texts;
     for (int i = 0; i < 3; ++i) {
         // Time texts are judged by their bytes: a full-width digit is two and no digit.
-        texts[i] = {WideToAnsi(m_editNewTime[i].GetWindowTextW()),
-                    WideToAnsi(m_editTime[i].GetWindowTextW()), loaded[i]};
+        texts[i] = {NewTime::Kind::Typed, WideToAnsi(m_editNewTime[i].GetWindowTextW()),
+                    WideToAnsi(m_editTime[i].GetWindowTextW())};
     }
-    const FileTimesDecision decision = DecideFileTimes(texts, UtcOffsetNow());
+    const FileTimesDecision decision = DecideFileTimes(texts, loaded, UtcOffsetNow());
     if (decision.refused >= 0) {
         MessageBoxW(kRefusals[decision.refused]);  // bearing the application's name
         return false;
