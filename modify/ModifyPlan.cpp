@@ -2,8 +2,18 @@
 
 namespace {
 
+bool WritesVersionStrings(const ModifyState& now) {
+    return now.hasVersionInfo && now.versionTicked && !now.forceTicked;
+}
+
 bool Applies(ModifyStep step, const ModifyState& now) {
     switch (step) {
+        case ModifyStep::AskUnsigning:
+            return now.signedVersionEdit && WritesVersionStrings(now);
+        case ModifyStep::Check:
+            return now.checkFirst || now.dryRun;
+        case ModifyStep::Preview:
+            return now.dryRun;
         case ModifyStep::Backup:
             return now.backupTicked && !now.isFolder;  // a folder is never copied
         case ModifyStep::Attributes:
@@ -11,7 +21,7 @@ bool Applies(ModifyStep step, const ModifyState& now) {
         case ModifyStep::Times:
             return now.timeTicked;
         case ModifyStep::VersionStrings:
-            return now.hasVersionInfo && now.versionTicked && !now.forceTicked;
+            return WritesVersionStrings(now);
         case ModifyStep::ForceNotImplemented:
             return now.hasVersionInfo && now.versionTicked && now.forceTicked;
         case ModifyStep::RewriteTimes:
@@ -30,10 +40,17 @@ ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
         case ModifyStep::Start:
             if (!now.targetLoaded) return ModifyStep::ReportNoTarget;
             break;
+        case ModifyStep::AskUnsigning:
+            if (now.unsigningDeclined) return ModifyStep::End;
+            break;
+        case ModifyStep::Check:
+            if (now.checkRefused) return ModifyStep::End;
+            break;
         case ModifyStep::Backup:
             if (now.backupFailed) return ModifyStep::ReportBackupFailed;
             break;
         case ModifyStep::ReportNoTarget:
+        case ModifyStep::Preview:
         case ModifyStep::ReportBackupFailed:
         case ModifyStep::ReportDone:
         case ModifyStep::End:
@@ -42,9 +59,11 @@ ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
             break;
     }
     static constexpr ModifyStep kOrder[] = {
-        ModifyStep::Backup,         ModifyStep::Attributes,          ModifyStep::Times,
-        ModifyStep::VersionStrings, ModifyStep::ForceNotImplemented, ModifyStep::RewriteTimes,
-        ModifyStep::ReportDone};
+        ModifyStep::AskUnsigning,   ModifyStep::Check,
+        ModifyStep::Preview,        ModifyStep::Backup,
+        ModifyStep::Attributes,     ModifyStep::Times,
+        ModifyStep::VersionStrings, ModifyStep::ForceNotImplemented,
+        ModifyStep::RewriteTimes,   ModifyStep::ReportDone};
     bool past = done == ModifyStep::Start;
     for (ModifyStep step : kOrder) {
         if (past && Applies(step, now)) return step;

@@ -1,10 +1,13 @@
-// The order of the modify command ("修改"): which step comes next, decided from what the command
-// sees when it gets there (the option boxes are read at the moment each step is reached).
+// The order of a modification: which step comes next, decided from what the command sees when it
+// gets there (the dialog's option boxes are read at the moment each step is reached).
 #pragma once
 
 enum class ModifyStep {
     Start,
     ReportNoTarget,      // "路径不能为空!"
+    AskUnsigning,        // a version edit would break the file's signature: go on only if allowed
+    Check,               // every refusal made before anything is written (the command line)
+    Preview,             // a dry run: what would change, and nothing written
     Backup,              // the "_bak" copy beside the target
     ReportBackupFailed,  // "备份失败!\n文件未修改!": nothing else runs
     Attributes,
@@ -25,7 +28,12 @@ struct ModifyState {
     bool versionTicked;
     bool forceTicked;
     bool hasVersionInfo;
+    bool checkFirst;
+    bool dryRun;
+    bool signedVersionEdit;  // the version strings of a signed file are to be changed
     // Outcomes of the steps already run in this command.
+    bool unsigningDeclined;
+    bool checkRefused;
     bool backupFailed;
     bool timesWritten;
     bool versionStored;

@@ -3,7 +3,8 @@
 AttributeBoxes ShownAttributeBoxes(uint32_t word) {
     const AttributeBits bits(word);
     AttributeBoxes ticked{};
-    for (size_t i = 0; i < kShownAttributeBits.size(); ++i) ticked[i] = bits.test(kShownAttributeBits[i]);
+    for (size_t i = 0; i < kShownAttributeBits.size(); ++i)
+        ticked[i] = bits.test(kShownAttributeBits[i]);
     return ticked;
 }
 

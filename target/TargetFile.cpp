@@ -68,6 +68,11 @@ uint64_t Ticks(const FILETIME& time) {
     return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime;
 }
 
+std::array<uint64_t, 3> EntryTimes(const WIN32_FIND_DATAW& entry) {
+    return {Ticks(entry.ftCreationTime), Ticks(entry.ftLastWriteTime),
+            Ticks(entry.ftLastAccessTime)};
+}
+
 int64_t UtcOffsetNow() {
     FILETIME now, local;
     ::GetSystemTimeAsFileTime(&now);

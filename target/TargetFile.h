@@ -28,6 +28,8 @@ CString NameAfterLastBackslash(const CString& path);
 
 uint64_t FileSize(const WIN32_FIND_DATAW& entry);
 uint64_t Ticks(const FILETIME& time);
+// The entry's times in the order of the dialog's rows: creation, last write, last access.
+std::array<uint64_t, 3> EntryTimes(const WIN32_FIND_DATAW& entry);
 
 // Local time minus UTC as the platform applies it now, daylight saving included, in seconds.
 int64_t UtcOffsetNow();

@@ -178,7 +178,8 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
                                   const std::array<uint64_t, 3>& loaded, int64_t utcOffsetSeconds) {
     FileTimesDecision decision{-1, loaded};
     for (int i = 0; i < 3; ++i) {
-        if (times[i].kind == NewTime::Kind::Typed && !IsValidTimeText(times[i].typed)) return {i, {}};
+        if (times[i].kind == NewTime::Kind::Typed && !IsValidTimeText(times[i].typed))
+            return {i, {}};
     }
     for (int i = 0; i < 3; ++i) {
         const NewTime& time = times[i];
@@ -186,9 +187,10 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
             case NewTime::Kind::Kept:
                 continue;
             case NewTime::Kind::Typed:
-                decision.times[i] = time.typed == time.shown
-                                        ? loaded[i]
-                                        : TimeTextToFileTime(time.typed, utcOffsetSeconds).value_or(0);
+                decision.times[i] =
+                    time.typed == time.shown
+                        ? loaded[i]
+                        : TimeTextToFileTime(time.typed, utcOffsetSeconds).value_or(0);
                 break;
             case NewTime::Kind::Exact:
                 decision.times[i] = time.exact;

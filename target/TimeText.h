@@ -55,8 +55,8 @@ std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcO
 struct NewTime {
     enum class Kind { Kept, Typed, Exact };
     Kind kind = Kind::Kept;
-    std::string typed;  // Typed: the text's bytes in the ANSI code page
-    std::string shown;  // Typed: the text shown for the loaded time
+    std::string typed;   // Typed: the text's bytes in the ANSI code page
+    std::string shown;   // Typed: the text shown for the loaded time
     uint64_t exact = 0;  // Exact: the file time
 };
 

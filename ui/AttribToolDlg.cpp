@@ -1,7 +1,6 @@
 #include "ui/AttribToolDlg.h"
 
-#include "modify/Backup.h"
-#include "modify/ModifyPlan.h"
+#include "platform/Text.h"
 #include "platform/PaintDC.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
@@ -100,56 +99,47 @@ void CAttribToolDlg::Tell(const CString& text) {
     MessageBoxW(text, L"提示");
 }
 
-void CAttribToolDlg::ShowForceNotImplemented() {
-    Tell(L"强制修改功能尚未实现!");
+void CAttribToolDlg::OnOK() {
+    RunModify(m_bTargetLoaded ? &m_target : nullptr, ModifyRequest(), *this);
 }
 
-void CAttribToolDlg::OnOK() {
-    ModifyState state{};
-    state.targetLoaded = !m_strPathName.empty() && m_bTargetLoaded;
-    state.isFolder = (m_findData.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    for (ModifyStep step = ModifyStep::Start; step != ModifyStep::End;) {
-        // The boxes are read as each step is reached.
-        state.backupTicked = m_chkOptBackup.IsTicked();
-        state.basicTicked = m_chkOptBasic.IsTicked();
-        state.timeTicked = m_chkOptTime.IsTicked();
-        state.versionTicked = m_chkOptVersion.IsTicked();
-        state.forceTicked = m_chkOptForce.IsTicked();
-        state.hasVersionInfo = m_bHasVersionInfo;
-        step = NextModifyStep(step, state);
-        switch (step) {
-            case ModifyStep::ReportNoTarget:
-                Tell(L"路径不能为空!");
-                break;
-            case ModifyStep::Backup:
-                // The window keeps painting through a long copy.
-                state.backupFailed =
-                    MakeBackup(m_strFilePath, PumpPaintMessages) == BackupResult::Failed;
-                break;
-            case ModifyStep::ReportBackupFailed:
-                Tell(L"备份失败!\n文件未修改!");
-                break;
-            case ModifyStep::Attributes:
-                ApplyAttributes();
-                break;
-            case ModifyStep::Times:
-                state.timesWritten = ApplyTimes();
-                break;
-            case ModifyStep::VersionStrings:
-                state.versionStored = ProcessVersionInfo(true);
-                break;
-            case ModifyStep::ForceNotImplemented:
-                ShowForceNotImplemented();
-                break;
-            case ModifyStep::RewriteTimes:
-                ApplyTimes();
-                break;
-            case ModifyStep::ReportDone:
-                Tell(L"文件修改完成!");
-                break;
-            case ModifyStep::Start:
-            case ModifyStep::End:
-                break;
-        }
+void CAttribToolDlg::Refresh(ModifyRequest& request) {
+    request.backup = m_chkOptBackup.IsTicked();
+    request.attributes = m_chkOptBasic.IsTicked();
+    request.times = m_chkOptTime.IsTicked();
+    request.versions = m_chkOptVersion.IsTicked();
+    request.force = m_chkOptForce.IsTicked();
+    AttributeBoxes ticked{};
+    for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = m_chkAttribute[i].IsTicked();
+    request.attributeChange = ChangeFromBoxes(ticked);
+    for (int i = 0; i < 3; ++i) {
+        // Time texts are judged by their bytes: a full-width digit is two and no digit.
+        request.newTimes[i] = {NewTime::Kind::Typed, WideToAnsi(m_editNewTime[i].GetWindowTextW()),
+                               WideToAnsi(m_editTime[i].GetWindowTextW())};
+    }
+    request.versionChanges.strings = EditedVersionStrings();
+}
+
+bool CAttribToolDlg::AllowUnsigning(const ModifyRequest&) {
+    return MessageBoxW(L"该文件带有数字签名，修改版本信息会使签名失效。\n是否继续？", L"提示",
+                       MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+void CAttribToolDlg::WhileCopying() {
+    PumpPaintMessages();  // the window keeps painting through a long copy
+}
+
+void CAttribToolDlg::Report(const ModifyReport& report) {
+    switch (report.event) {
+        case ModifyEvent::UnsigningRefused:  // the user's own answer
+            return;
+        case ModifyEvent::LanguageRead:
+            m_editLanguage.SetWindowTextW(LanguageName(report.language));
+            return;
+        case ModifyEvent::TimeRefused:
+            MessageBoxW(ToWide(ModifyMessage(report)));  // bearing the application's name
+            return;
+        default:
+            Tell(ToWide(ModifyMessage(report)));
     }
 }

@@ -1,13 +1,13 @@
-// The main dialog: owns every control and all state of the run. Each operation reads the
-// controls, calls the layers below (target/, version/, modify/) with explicit inputs, and shows
-// what comes back.
+// The main dialog: owns every control and all state of the run. A load takes the target's snapshot
+// and shows it; "修改" runs the modification with the dialog as its listener, which reads the
+// boxes and fields as each step is reached and shows what each step reports.
 #pragma once
 
+#include "modify/ModifyCommand.h"
 #include "platform/Controls.h"
 #include "platform/Dialog.h"
-#include "version/VersionFile.h"
 
-class CAttribToolDlg : public CDialog {
+class CAttribToolDlg : public CDialog, private ModifyListener {
   public:
     explicit CAttribToolDlg(CWnd* parent = nullptr);
 
@@ -16,25 +16,16 @@ class CAttribToolDlg : public CDialog {
     void OnBrowseFolder();
     void OnDropFiles(HDROP drop);
     void ResetForm();
-    void LoadTarget();
-    void ShowAttributesAndTimes();
 
-    // "修改" and the groups that it writes.
+    // "修改".
     void OnOK() override;
-    void ApplyAttributes();
-    // True when the three times were written.
-    bool ApplyTimes();
-    // Read mode fills the version fields; write mode stores the edited ones and is true when the
-    // file was written.
-    bool ProcessVersionInfo(bool write);
-    void ShowForceNotImplemented();
 
     void OnNowCreated();
     void OnNowModified();
     void OnNowAccessed();
     void OnAbout();
 
-    const CString& GetPathName() const { return m_strPathName; }
+    const CString& GetPathName() const { return m_target.path; }
 
   protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -46,7 +37,17 @@ class CAttribToolDlg : public CDialog {
 
   private:
     void ChooseFromPath(const CString& path, const CString& name);
+    void ShowTarget();
+    void ShowVersionInfo();
+    // The version fields whose text differs from what the load showed.
+    std::vector<VersionEdit> EditedVersionStrings() const;
     void Tell(const CString& text);
+
+    // What "修改" reads and reports.
+    void Refresh(ModifyRequest& request) override;
+    bool AllowUnsigning(const ModifyRequest& request) override;
+    void WhileCopying() override;
+    void Report(const ModifyReport& report) override;
 
     CButton m_chkOptForce;
     CButton m_chkOptBackup;
@@ -63,16 +64,11 @@ class CAttribToolDlg : public CDialog {
 
     HICON m_hIcon;
     CString m_strFileName;
-    CString m_strPathName;
-    // m_strPathName in its extended form: what every file call is given.
-    CString m_strFilePath;
-    WIN32_FIND_DATAW m_findData{};
-    bool m_bHasVersionInfo = false;
+    // The chosen target: its path, which stays set when the load fails, and what the load took.
+    TargetSnapshot m_target;
     // Whether the last choice of a target completed its load: one that did not has no snapshot
     // of its own, and nothing may be written from it.
     bool m_bTargetLoaded = false;
-    // The version strings as the last load showed them: an edit is a field that differs.
-    LoadedVersion m_loadedVersion;
 };
 
 // Writes the present local time, as a time text, into the given field.

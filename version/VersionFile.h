@@ -22,6 +22,7 @@ struct LoadedVersion {
         Loaded,
     };
     State state = State::None;
+    bool isSigned = false;  // the image carries a certificate table
     VersionTranslation translation{};
     // Each present key's stored text exactly as the file holds it, in the order of
     // kVersionStringKeys: what the dialog shows, and what an edit is compared with.

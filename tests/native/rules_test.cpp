@@ -22,15 +22,18 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
              {0x00, "11111111", 0x27}}) {  // only the four changeable boxes count
         AttributeBoxes ticked;
         for (size_t i = 0; i < ticked.size(); ++i) ticked[i] = boxes[i] == '1';
-        EXPECT_EQ(AttributeWordToWrite(loaded, ChangeFromBoxes(ticked)), written) << std::hex << loaded;
+        EXPECT_EQ(AttributeWordToWrite(loaded, ChangeFromBoxes(ticked)), written)
+            << std::hex << loaded;
     }
 }
 
 TEST(ModifyPlan, StepsInTheirOrder) {
     // What is so, a letter each: (l)oaded, (d)irectory, the boxes (B)ackup, (A)ttributes,
-    // (T)imes, (V)ersion, (F)orce, has (v)ersion information, the backup fails (x); the times (y)
-    // or the store (z) fail. Then the steps: n(o target), b(ackup), f(ailed backup),
-    // a(ttributes), t(imes), v(ersion), F(orce), r(ewrite times), d(one).
+    // (T)imes, (V)ersion, (F)orce, has (v)ersion information, (s)igned file's strings edited,
+    // (C)heck first, (D)ry run; the question is declined (u), the check refuses (k), the backup
+    // fails (x), the times (y) or the store (z) fail. Then the steps: n(o target), u(nsigning
+    // asked), c(heck), p(review), b(ackup), f(ailed backup), a(ttributes), t(imes), v(ersion),
+    // F(orce), r(ewrite times), d(one).
     for (const auto& [given, steps] : std::vector<std::pair<std::string, std::string>>{
              {"BATVv", "n"},
              {"l", "d"},
@@ -42,14 +45,24 @@ TEST(ModifyPlan, StepsInTheirOrder) {
              {"lBATVvx", "bf"},     // a failed backup stops all
              {"lBATVvy", "batvd"},
              {"lBATVvz", "batvd"},
-             {"lTVv", "tvrd"}}) {
+             {"lTVv", "tvrd"},
+             {"lBATVvs", "ubatvrd"},  // asked before anything is written
+             {"lBATVvsu", "u"},
+             {"lBATsv", "batd"},  // attributes and times leave a signature valid
+             {"lBATVFvs", "batFd"},
+             {"lBAVvsC", "ucbavd"},
+             {"lBAVvC", "cbavd"},
+             {"lBAVvCk", "c"},
+             {"lBAVvsCD", "ucp"},
+             {"lBAVvD", "cp"}}) {
         const auto has = [&given = given](char c) { return given.find(c) != std::string::npos; };
         ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'),
-                        has('F'), has('v'), has('x'), false,    false};
+                        has('F'), has('v'), has('C'), has('D'), has('s'), has('u'),
+                        has('k'), has('x'), false,    false};
         std::string taken;
         for (ModifyStep step = ModifyStep::Start;
              (step = NextModifyStep(step, now)) != ModifyStep::End;) {
-            taken += "?nbfatvFrd?"[static_cast<int>(step)];
+            taken += "?nucpbfatvFrd?"[static_cast<int>(step)];
             if (step == ModifyStep::Times) now.timesWritten = !has('y');
             if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }

@@ -50,23 +50,25 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
 
 TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
     using Kind = NewTime::Kind;
-    const NewTime asShown{Kind::Typed, "2015-01-02 03:04:05", "2015-01-02 03:04:05"};
-    const NewTime typed{Kind::Typed, "2000-02-29 00:00:00", "2015-01-02 03:04:05"};
-    const NewTime outOfRange{Kind::Typed, "2015-02-30 00:00:00"}, misshapen{Kind::Typed, "2015-01-02"};
-    const NewTime first{Kind::Typed, "1601-01-01 00:00:00"};  // the file time 0: "leave as it is"
-    const NewTime kept{}, exact{Kind::Exact, "", "", 12345}, zero{Kind::Exact};
+    const NewTime asShown{Kind::Typed, "2015-01-02 03:04:05", "2015-01-02 03:04:05", 0};
+    const NewTime typed{Kind::Typed, "2000-02-29 00:00:00", "2015-01-02 03:04:05", 0};
+    const NewTime outOfRange{Kind::Typed, "2015-02-30 00:00:00", "", 0};
+    const NewTime misshapen{Kind::Typed, "2015-01-02", "", 0};
+    const NewTime first{Kind::Typed, "1601-01-01 00:00:00", "",
+                        0};  // the file time 0: "leave as it is"
+    const NewTime kept{}, exact{Kind::Exact, "", "", 12345}, zero{Kind::Exact, "", "", 0};
     const std::array<uint64_t, 3> loaded{k2015 + 1234567, 7, 0};
     EXPECT_EQ(DecideFileTimes({asShown, typed, kept}, loaded, 0).times,
               (std::array<uint64_t, 3>{k2015 + 1234567, k2000Feb29, 0}));
-    EXPECT_EQ(DecideFileTimes({exact, kept, asShown}, loaded, 0).times,
+    EXPECT_EQ(DecideFileTimes({exact, kept, kept}, loaded, 0).times,
               (std::array<uint64_t, 3>{12345, 7, 0}));
     // The one refused: shapes first, then ranges.
-    for (const auto& [times, refused] : std::vector<std::pair<std::array<NewTime, 3>, int>>{
-             {{asShown, typed, kept}, -1},
-             {{outOfRange, misshapen, kept}, 1},
-             {{asShown, outOfRange, misshapen}, 2},
-             {{asShown, first, kept}, 1},
-             {{kept, kept, zero}, 2}}) {
+    for (const auto& [times, refused] :
+         std::vector<std::pair<std::array<NewTime, 3>, int>>{{{asShown, typed, kept}, -1},
+                                                             {{outOfRange, misshapen, kept}, 1},
+                                                             {{asShown, outOfRange, misshapen}, 2},
+                                                             {{asShown, first, kept}, 1},
+                                                             {{kept, kept, zero}, 2}}) {
         EXPECT_EQ(DecideFileTimes(times, loaded, 0).refused, refused);
     }
 }

@@ -1,0 +1,186 @@
+#include "modify/ModifyCommand.h"
+
+#include "modify/Backup.h"
+#include "modify/ModifyPlan.h"
+#include "platform/Text.h"
+#include "target/TargetFile.h"
+
+namespace {
+
+bool HasVersionEdits(const VersionChanges& changes) {
+    return !changes.strings.empty() || changes.fileVersion || changes.productVersion;
+}
+
+class Modification {
+  public:
+    Modification(const TargetSnapshot* target, ModifyRequest& request, ModifyListener& listener)
+        : target_(target), request_(request), listener_(listener) {}
+
+    void Run() {
+        ModifyState state{};
+        state.targetLoaded = target_ != nullptr;
+        state.isFolder = target_ && target_->IsFolder();
+        state.hasVersionInfo = target_ && target_->version.state != LoadedVersion::State::None;
+        for (ModifyStep step = ModifyStep::Start; step != ModifyStep::End;) {
+            listener_.Refresh(request_);
+            state.backupTicked = request_.backup;
+            state.basicTicked = request_.attributes;
+            state.timeTicked = request_.times;
+            state.versionTicked = request_.versions;
+            state.forceTicked = request_.force;
+            state.checkFirst = request_.checkFirst;
+            state.dryRun = request_.dryRun;
+            state.signedVersionEdit =
+                target_ && target_->version.isSigned && HasVersionEdits(request_.versionChanges);
+            step = NextModifyStep(step, state);
+            switch (step) {
+                case ModifyStep::ReportNoTarget:
+                    Report(ModifyEvent::NoTarget);
+                    break;
+                case ModifyStep::AskUnsigning:
+                    state.unsigningDeclined = !listener_.AllowUnsigning(request_);
+                    if (state.unsigningDeclined) Report(ModifyEvent::UnsigningRefused);
+                    break;
+                case ModifyStep::Check:
+                    state.checkRefused = !Check(state);
+                    break;
+                case ModifyStep::Preview:
+                    listener_.Preview(preview_);
+                    break;
+                case ModifyStep::Backup:
+                    state.backupFailed = MakeBackup(target_->filePath, [this] {
+                                             listener_.WhileCopying();
+                                         }) == BackupResult::Failed;
+                    break;
+                case ModifyStep::ReportBackupFailed:
+                    Report(ModifyEvent::BackupFailed);
+                    break;
+                case ModifyStep::Attributes:
+                    if (!WriteAttributes(target_->filePath, NewAttributes()))
+                        Report(ModifyEvent::AttributesFailed);
+                    break;
+                case ModifyStep::Times:
+                    state.timesWritten = DecideTimes() && WriteTimes();
+                    break;
+                case ModifyStep::VersionStrings:
+                    state.versionStored = StoreVersions();
+                    break;
+                case ModifyStep::ForceNotImplemented:
+                    Report(ModifyEvent::ForceNotImplemented);
+                    break;
+                case ModifyStep::RewriteTimes:
+                    WriteTimes();  // the same times as decided for the first write
+                    break;
+                case ModifyStep::ReportDone:
+                    Report(ModifyEvent::Done);
+                    break;
+                case ModifyStep::Start:
+                case ModifyStep::End:
+                    break;
+            }
+        }
+    }
+
+  private:
+    void Report(ModifyEvent event) { listener_.Report({event}); }
+
+    uint32_t NewAttributes() const {
+        return AttributeWordToWrite(target_->entry.dwFileAttributes, request_.attributeChange);
+    }
+
+    // The times to write, decided once for the command: a check has decided them already.
+    bool DecideTimes() {
+        if (times_) return true;
+        const FileTimesDecision decision =
+            DecideFileTimes(request_.newTimes, EntryTimes(target_->entry), UtcOffsetNow());
+        if (decision.refused >= 0) {
+            listener_.Report({ModifyEvent::TimeRefused, decision.refused});
+            return false;
+        }
+        times_ = decision.times;
+        return true;
+    }
+
+    bool WriteTimes() {
+        if (WriteFileTimes(target_->filePath, target_->IsFolder(), *times_)) return true;
+        Report(ModifyEvent::TimesFailed);
+        return false;
+    }
+
+    // Reports why the version changes cannot be stored; true when they can.
+    bool ReportVersionResult(const VersionStoreResult& result) {
+        switch (result.outcome) {
+            case VersionStoreResult::Outcome::Stored:
+                return true;
+            case VersionStoreResult::Outcome::TooLong:
+                listener_.Report({ModifyEvent::TooLong, 0, result.key});
+                return false;
+            case VersionStoreResult::Outcome::Failed:
+                listener_.Report({ModifyEvent::StoreFailed, 0, 0, result.error});
+                return false;
+        }
+        return false;
+    }
+
+    bool StoreVersions() {
+        // The file is read afresh: its language, and whether it still has a Translation.
+        const LoadedVersion now = ReadVersionStrings(target_->filePath);
+        if (now.state == LoadedVersion::State::NoTranslation) {
+            Report(ModifyEvent::NoTranslation);
+            return false;
+        }
+        if (now.state == LoadedVersion::State::Loaded) {
+            listener_.Report({ModifyEvent::LanguageRead, 0, 0, 0, now.translation.language});
+        }
+        // Nothing to store: the file is not even opened for writing.
+        if (!HasVersionEdits(request_.versionChanges)) return false;
+        return ReportVersionResult(StoreVersionStrings(target_->filePath, target_->version,
+                                                       request_.versionChanges.strings));
+    }
+
+    // Every refusal that a step would meet, made before any step writes; the preview of what the
+    // steps would change.
+    bool Check(const ModifyState& state) {
+        if (request_.attributes) {
+            preview_.attributes = {target_->entry.dwFileAttributes, NewAttributes()};
+        }
+        if (request_.times) {
+            if (!DecideTimes()) return false;
+            const std::array<uint64_t, 3> loaded = EntryTimes(target_->entry);
+            for (size_t i = 0; i < 3; ++i) {
+                if ((*times_)[i] != loaded[i]) preview_.times[i] = {{loaded[i], (*times_)[i]}};
+            }
+        }
+        const VersionChanges& changes = request_.versionChanges;
+        if (!request_.versions || !HasVersionEdits(changes)) return true;
+        const LoadedVersion& loaded = target_->version;
+        if (!state.hasVersionInfo) {
+            Report(ModifyEvent::KeyMissing);  // no version information at all
+            return false;
+        }
+        if (loaded.state == LoadedVersion::State::NoTranslation) {
+            Report(ModifyEvent::NoTranslation);
+            return false;
+        }
+        for (const VersionEdit& edit : changes.strings) {
+            if (!loaded.texts[edit.key]) {
+                listener_.Report({ModifyEvent::KeyMissing, 0, edit.key});
+                return false;
+            }
+            preview_.strings.push_back({edit.key, {ToUtf16(*loaded.texts[edit.key]), edit.text}});
+        }
+        return true;
+    }
+
+    const TargetSnapshot* target_;
+    ModifyRequest& request_;
+    ModifyListener& listener_;
+    std::optional<std::array<uint64_t, 3>> times_;
+    ModifyPreview preview_;
+};
+
+}  // namespace
+
+void RunModify(const TargetSnapshot* target, ModifyRequest request, ModifyListener& listener) {
+    Modification(target, request, listener).Run();
+}

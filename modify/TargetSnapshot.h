@@ -1,0 +1,27 @@
+// What a load takes of a target, once: its directory entry and its version strings. Every later
+// modification of that target starts from this snapshot.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/CString.h"
+#include "version/VersionFile.h"
+
+struct TargetSnapshot {
+    CString path;      // as given: what is shown
+    CString filePath;  // its extended form: what every file call is given
+    WIN32_FIND_DATAW entry{};
+    LoadedVersion version;
+
+    bool IsFolder() const { return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+enum class LoadOutcome {
+    Loaded,
+    ProgramItself,  // "不能修改自身!"
+    NotFound,       // "文件句柄无效!"
+    Unreadable,     // an entry without an attribute word
+};
+
+// Takes the snapshot of the item at `path`; the snapshot holds the path whatever the outcome.
+LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot);
