@@ -23,5 +23,6 @@ enum class LoadOutcome {
     Unreadable,     // an entry without an attribute word
 };
 
-// Takes the snapshot of the item at `path`; the snapshot holds the path whatever the outcome.
-LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot);
+// Takes the snapshot of the item at `path`; the snapshot holds the path whatever the outcome. The
+// program's own file is refused to a load for modifying, and may be shown.
+LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bool toModify = true);

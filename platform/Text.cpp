@@ -36,6 +36,18 @@ std::string WideToAnsi(std::wstring_view text) {
     return narrow;
 }
 
+std::string ToUtf8(std::wstring_view text) {
+    const int size = static_cast<int>(text.size());
+    const int bytes =
+        size ? ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr)
+             : 0;
+    std::string utf8(bytes > 0 ? bytes : 0, '\0');
+    if (bytes > 0) {
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), bytes, nullptr, nullptr);
+    }
+    return utf8;
+}
+
 std::wstring ToWide(std::u16string_view text) {
     return std::wstring(text.begin(), text.end());
 }

@@ -1,6 +1,6 @@
 // Conversions between the encodings the program meets, all in this one place: UTF-16 for paths
 // and the program's own texts, bytes of the process's ANSI code page where a rule counts them
-// (the version strings and the time texts).
+// (the time texts), UTF-8 where text leaves for a file or a pipe.
 #pragma once
 
 #include <cstdint>
@@ -14,5 +14,8 @@ std::string WideToAnsi(std::wstring_view text);
 // The same UTF-16 units under the platform's type and under the portable one.
 std::wstring ToWide(std::u16string_view text);
 std::u16string ToUtf16(std::wstring_view text);
+
+// UTF-8 for bytes that leave the program for a file or a pipe; a lone surrogate becomes U+FFFD.
+std::string ToUtf8(std::wstring_view text);
 
 std::wstring DecimalText(uint64_t value);

@@ -57,3 +57,9 @@ std::optional<std::u16string> ExtendedPath(std::u16string_view given) {
     if (extended.size() > root && path.back() != u'\\') extended.pop_back();
     return extended;
 }
+
+std::u16string PlainPath(std::u16string_view path) {
+    if (StartsWith(path, u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
+    if (StartsWith(path, kExtendedPrefix)) return std::u16string(path.substr(4));
+    return std::u16string(path);
+}

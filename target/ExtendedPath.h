@@ -15,3 +15,7 @@
 // trailing separator. Empty when the path is not full: relative ("a\b"), drive-relative ("C:a"),
 // rooted on the current drive ("\a"), or a UNC path without its share.
 std::optional<std::u16string> ExtendedPath(std::u16string_view path);
+
+// The path as a user writes it: an extended path without its prefix ("\\?\C:\a" is "C:\a",
+// "\\?\UNC\server\share" is "\\server\share"); any other path as it is.
+std::u16string PlainPath(std::u16string_view path);
