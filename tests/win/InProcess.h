@@ -20,10 +20,14 @@ class InProcess : public testing::Test, public UiServices {
     InProcess();
     ~InProcess() override;
 
-    // Each message as "caption|text".
-    int ShowMessage(HWND, const CString& text, const CString& caption, UINT) override {
-        messages.push_back(caption + L"|" + text);
-        return IDOK;
+    // Each message as "caption|text", and "|type" after a box that is not MB_OK; answered from
+    // `replies` while it holds any.
+    int ShowMessage(HWND, const CString& text, const CString& caption, UINT type) override {
+        messages.push_back(caption + L"|" + text + (type ? L"|" + std::to_wstring(type) : L""));
+        if (replies.empty()) return IDOK;
+        const int reply = replies.front();
+        replies.erase(replies.begin());
+        return reply;
     }
     // The file dialog or the folder browser takes `answer` once; none cancels.
     bool ChooseOpenFile(OPENFILENAMEW& request) override {
@@ -56,4 +60,5 @@ class InProcess : public testing::Test, public UiServices {
     CString folder, answer, asked;  // asked: the file dialog's filter and flags
     CAttribToolDlg dialog;
     Texts messages;
+    std::vector<int> replies;
 };
