@@ -70,15 +70,16 @@ struct Program {
     static bool WaitUntilGone(HWND window, DWORD ms) {
         return Within(ms, [&] { return !::IsWindow(window) || !::IsWindowVisible(window); });
     }
-    // Presses OK on the next message box and gives "caption|text"; empty when none came.
-    std::wstring AnswerMessage(DWORD ms = 10000) const {
+    // Presses a button (OK unless told) on the next message box and gives "caption|text"; empty
+    // when none came.
+    std::wstring AnswerMessage(DWORD ms = 10000, int button = IDOK) const {
         const HWND box = WaitForDialog(ms);
         std::wstring text;
         // A message box is shown once its text (the static control 0xFFFF) is in place.
         if (!box || !Within(ms, [&] { return !(text = ItemText(box, 0xFFFF)).empty(); }))
             return L"";
         const std::wstring caption = TextOf(box);
-        Click(box, IDOK);
+        Click(box, button);
         return WaitUntilGone(box, ms) ? caption + L"|" + text : L"";
     }
     // "文件", then the path typed into the file dialog (which the main dialog owns) and confirmed;

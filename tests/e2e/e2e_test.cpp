@@ -42,6 +42,25 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
     EXPECT_TRUE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(FileTimes(target)[2], Ticks(FromLocal(2005, 8))) << "written again after the store";
 
+    // A signed program: asked before a version edit breaks its signature, "否" writing nothing.
+    const std::wstring signedFile = folder + L"\\signed.exe";
+    ASSERT_TRUE(
+        ::CopyFileW(BuildPath(L"tests/fixtures/ver_signed.exe").c_str(), signedFile.c_str(), TRUE));
+    const std::string unsigned_ = ReadAll(signedFile);
+    ASSERT_TRUE(program.ChooseFile(signedFile));
+    SetItemChecked(program.main, IDC_CHK_OPT_VERSION, true);
+    SetItemText(program.main, IDC_EDIT_PRODUCTNAME, L"E2E");
+    const std::wstring question =
+        L"提示|该文件带有数字签名，修改版本信息会使签名失效。\n是否继续？";
+    Click(program.main, IDOK);
+    EXPECT_EQ(program.AnswerMessage(10000, IDNO), question);
+    EXPECT_EQ(program.WaitForDialog(300), nullptr) << "nothing done, nothing more said";
+    EXPECT_EQ(ReadAll(signedFile), unsigned_);
+    Click(program.main, IDOK);
+    EXPECT_EQ(program.AnswerMessage(10000, IDYES), question);
+    EXPECT_EQ(program.AnswerMessage(), L"提示|文件修改完成!");
+    EXPECT_EQ(PlatformVersionString(signedFile, L"ProductName"), L"E2E");
+
     ::PostMessageW(program.main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the caption's close box
     EXPECT_EQ(program.WaitForExit(10000), 0u);
     RemoveTree(folder);
