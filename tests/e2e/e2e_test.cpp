@@ -46,7 +46,7 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
     const std::wstring signedFile = folder + L"\\signed.exe";
     ASSERT_TRUE(
         ::CopyFileW(BuildPath(L"tests/fixtures/ver_signed.exe").c_str(), signedFile.c_str(), TRUE));
-    const std::string unsigned_ = ReadAll(signedFile);
+    const std::string signedBytes = ReadAll(signedFile);
     ASSERT_TRUE(program.ChooseFile(signedFile));
     SetItemChecked(program.main, IDC_CHK_OPT_VERSION, true);
     SetItemText(program.main, IDC_EDIT_PRODUCTNAME, L"E2E");
@@ -55,7 +55,7 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
     Click(program.main, IDOK);
     EXPECT_EQ(program.AnswerMessage(10000, IDNO), question);
     EXPECT_EQ(program.WaitForDialog(300), nullptr) << "nothing done, nothing more said";
-    EXPECT_EQ(ReadAll(signedFile), unsigned_);
+    EXPECT_EQ(ReadAll(signedFile), signedBytes);
     Click(program.main, IDOK);
     EXPECT_EQ(program.AnswerMessage(10000, IDYES), question);
     EXPECT_EQ(program.AnswerMessage(), L"提示|文件修改完成!");
