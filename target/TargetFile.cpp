@@ -102,7 +102,9 @@ bool WriteAttributes(const CString& path, uint32_t word) {
 }
 
 bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times) {
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    // A link's own times, as its own entry was loaded and its own attributes are written.
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                        (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
     const ScopedHandle target(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, flags, nullptr));

@@ -37,5 +37,6 @@ uint64_t FileTimeNow();
 
 bool WriteAttributes(const CString& path, uint32_t word);
 
-// Writes creation, last-write and last-access times (file-time ticks) in one call.
+// Writes creation, last-write and last-access times (file-time ticks) in one call; a link's own,
+// not its target's.
 bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times);
