@@ -2,7 +2,24 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "platform/SystemDll.h"
+
+namespace {
+
+// The folder browser's shell extensions (cloud folders, phones) need COM on the calling thread,
+// the dialog's only one. Started at the first browse, not at start-up, which ole32 would slow;
+// left running until the process ends. Where ole32 cannot be had, the browser opens all the same.
+void StartComOnce() {
+    static bool started = false;
+    if (std::exchange(started, true)) return;
+    const auto start =
+        SystemFunction<decltype(&CoInitializeEx)>(L"ole32.dll", "CoInitializeEx", false);
+    if (start) start(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+}  // namespace
 
 int UiServices::ShowMessage(HWND owner, const CString& text, const CString& caption, UINT type) {
     return ::MessageBoxW(owner, text.c_str(), caption.c_str(), type);
@@ -15,6 +32,7 @@ bool UiServices::ChooseOpenFile(OPENFILENAMEW& request) {
 }
 
 CString UiServices::BrowseForFolder(BROWSEINFOW& request) {
+    StartComOnce();
     const auto browse =
         SystemFunction<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
     // SHGetPathFromIDListEx gives the path whole, however long; SHGetPathFromIDListW, which is all

@@ -1,5 +1,6 @@
 #include "platform/Wnd.h"
 
+#include "platform/SystemDll.h"
 #include "platform/UiServices.h"
 #include "platform/WinApp.h"
 
@@ -32,6 +33,16 @@ void CWnd::GetClientRect(RECT* rect) const {
 
 int CWnd::MessageBoxW(const CString& text, const wchar_t* caption, UINT type) {
     return Ui().ShowMessage(m_hWnd, text, caption ? caption : AfxGetAppName(), type);
+}
+
+void CWnd::AcceptDropsWhenElevated() {
+    // Not before Windows 7; there the drop is simply not let through.
+    const auto allow = SystemFunction<decltype(&ChangeWindowMessageFilterEx)>(
+        L"user32.dll", "ChangeWindowMessageFilterEx", false);
+    if (!allow) return;
+    constexpr UINT kCopyGlobalData = 0x0049;  // WM_COPYGLOBALDATA, which carries the drop's data
+    for (const UINT message : {UINT{WM_DROPFILES}, UINT{WM_COPYDATA}, kCopyGlobalData})
+        allow(m_hWnd, message, MSGFLT_ALLOW, nullptr);
 }
 
 bool CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {

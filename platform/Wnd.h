@@ -43,6 +43,9 @@ class CWnd {
     void GetClientRect(RECT* rect) const;
     // A modal box owned by this window; without a caption it bears the application's name.
     int MessageBoxW(const CString& text, const wchar_t* caption = nullptr, UINT type = MB_OK);
+    // Lets files dropped from Explorer reach this window also when it runs elevated, where Windows
+    // holds back messages from processes of a lower integrity level.
+    void AcceptDropsWhenElevated();
 
   protected:
     virtual MessageMap GetMessageMap() const { return {nullptr, 0}; }

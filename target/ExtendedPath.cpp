@@ -15,6 +15,16 @@ bool IsDriveLetter(char16_t c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
 
+char16_t FoldCase(char16_t c) {
+    return c >= u'a' && c <= u'z' ? c - u'a' + u'A' : c;
+}
+
+bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return FoldCase(x) == FoldCase(y); });
+}
+
 }  // namespace
 
 std::optional<std::u16string> ExtendedPath(std::u16string_view given) {
@@ -62,4 +72,19 @@ std::u16string PlainPath(std::u16string_view path) {
     if (StartsWith(path, u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
     if (StartsWith(path, kExtendedPrefix)) return std::u16string(path.substr(4));
     return std::u16string(path);
+std::u16string ThroughSysnative(std::u16string_view path, std::u16string_view windows) {
+    const size_t start = StartsWith(path, kExtendedPrefix) ? kExtendedPrefix.size() : 0;
+    if (StartsWith(windows, kExtendedPrefix)) windows.remove_prefix(kExtendedPrefix.size());
+    while (!windows.empty() && windows.back() == u'\\') windows.remove_suffix(1);
+    constexpr std::u16string_view kSystem = u"\\System32";
+    const size_t end = start + windows.size() + kSystem.size();  // just after "System32"
+    // System32 itself too: Sysnative is in no folder's listing, so the load refuses it, where the
+    // name left as it is would show System32's own entry and then write SysWOW64's.
+    if (path.size() < end || (path.size() > end && path[end] != u'\\') ||
+        !SameIgnoringCase(path.substr(start, windows.size()), windows) ||
+        !SameIgnoringCase(path.substr(end - kSystem.size(), kSystem.size()), kSystem)) {
+        return std::u16string(path);
+    }
+    return std::u16string(path.substr(0, end - kSystem.size())) + u"\\Sysnative" +
+           std::u16string(path.substr(end));
 }

@@ -19,3 +19,12 @@ std::optional<std::u16string> ExtendedPath(std::u16string_view path);
 // The path as a user writes it: an extended path without its prefix ("\\?\C:\a" is "C:\a",
 // "\\?\UNC\server\share" is "\\server\share"); any other path as it is.
 std::u16string PlainPath(std::u16string_view path);
+
+// The path by which a 32-bit process on 64-bit Windows reaches what `extendedPath` names. For such
+// a process the file system turns "<windows>\System32", and all below it, aside to
+// "<windows>\SysWOW64"; "<windows>\Sysnative" names the real one. So System32 as a whole name
+// directly under `windowsFolder` (as GetSystemWindowsDirectoryW gives it, a trailing separator
+// allowed) becomes Sysnative, without regard to the case of ASCII letters; any other path comes
+// back as it is. Either may begin with "\\?\"; the path's is kept.
+std::u16string ThroughSysnative(std::u16string_view extendedPath,
+                                std::u16string_view windowsFolder);

@@ -1,6 +1,7 @@
 #include "target/TargetFile.h"
 
 #include "platform/ScopedHandle.h"
+#include "platform/SystemDll.h"
 #include "platform/Text.h"
 #include "platform/WinApp.h"
 #include "target/ExtendedPath.h"
@@ -21,6 +22,18 @@ bool Identity(HANDLE file, BY_HANDLE_FILE_INFORMATION& info) {
     return file != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(file, &info);
 }
 
+// The Windows folder when this is a 32-bit process on 64-bit Windows, whose System32 the file
+// system turns aside to SysWOW64; empty otherwise. A system without IsWow64Process has no WoW64.
+std::u16string RedirectedWindowsFolder() {
+    const auto isWow64 =
+        SystemFunction<decltype(&IsWow64Process)>(L"kernel32.dll", "IsWow64Process", false);
+    BOOL wow64 = FALSE;
+    if (!isWow64 || !isWow64(::GetCurrentProcess(), &wow64) || !wow64) return {};
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    return length && length < MAX_PATH ? ToUtf16({folder, length}) : std::u16string();
+}
+
 }  // namespace
 
 CString ExtendedFullPath(const CString& path) {
@@ -35,6 +48,9 @@ CString ExtendedFullPath(const CString& path) {
         full.resize(length < size ? length : 0);
         extended = ExtendedPath(ToUtf16(full));
     }
+    // What the user chose in System32 is the file there, not SysWOW64's of the same name.
+    static const std::u16string redirected = RedirectedWindowsFolder();
+    if (extended && !redirected.empty()) extended = ThroughSysnative(*extended, redirected);
     return extended ? ToWide(*extended) : CString();
 }
 
@@ -91,7 +107,9 @@ bool WriteAttributes(const CString& path, uint32_t word) {
 }
 
 bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times) {
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+    // A link's own times, as its own entry was loaded and its own attributes are written.
+    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+                        (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
     const ScopedHandle target(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                             OPEN_EXISTING, flags, nullptr));

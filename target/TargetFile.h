@@ -11,7 +11,9 @@
 
 // The path that every file call on the target is given: `path` in its extended form, so that a
 // name ending in a dot or a space and a path of 260 characters or more reach the item itself. A
-// relative path is made full by the system first. Empty when no full path can be made.
+// relative path is made full by the system first. In a 32-bit process on 64-bit Windows a path in
+// System32 goes through Sysnative, which reaches that file and not SysWOW64's of the same name.
+// Empty when no full path can be made.
 CString ExtendedFullPath(const CString& path);
 
 // The directory entry of the item that the extended `path` names (a folder's own entry, not its
@@ -37,5 +39,6 @@ uint64_t FileTimeNow();
 
 bool WriteAttributes(const CString& path, uint32_t word);
 
-// Writes creation, last-write and last-access times (file-time ticks) in one call.
+// Writes creation, last-write and last-access times (file-time ticks) in one call; a link's own,
+// not its target's.
 bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times);

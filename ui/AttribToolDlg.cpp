@@ -64,6 +64,7 @@ BOOL CAttribToolDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    AcceptDropsWhenElevated();
     return TRUE;  // the focus goes to the first tab stop, the name
 }
 

@@ -1,5 +1,5 @@
-// The small rules of the dialog: the attribute word written back, the modify command's order, and
-// the extended form of the target's path.
+// The small rules of the dialog: the attribute word written back, the modify command's order, the
+// extended form of the target's path and the way a 32-bit process reaches System32 by it.
 #include <gtest/gtest.h>
 
 #include "modify/ModifyPlan.h"
@@ -100,4 +100,29 @@ TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
     // Not full: drive-relative, rooted on the current drive, relative, a UNC path without a share.
     for (const char16_t* given : {uR"(C:a)", uR"(\a)", uR"(a\b)", uR"(\\server\)", uR"(\\\share)"})
         EXPECT_FALSE(ExtendedPath(given));
+}
+
+TEST(ThroughSysnative, SystemFolderAndWhatLiesBelowItAloneOtherPathsAsTheyAre) {
+    for (const auto& [path, windows, reached] :
+         std::vector<std::tuple<std::u16string, std::u16string, std::u16string>>{
+             {uR"(\\?\C:\Windows\System32\x.dll)", uR"(C:\Windows)",
+              uR"(\\?\C:\Windows\Sysnative\x.dll)"},
+             {uR"(\\?\c:\WINDOWS\system32\d\x.dll)", uR"(C:\Windows\)",
+              uR"(\\?\c:\WINDOWS\Sysnative\d\x.dll)"},
+             {uR"(C:\Windows\System32\x)", uR"(\\?\C:\Windows)", uR"(C:\Windows\Sysnative\x)"},
+             {uR"(\\?\C:\Windows\System32)", uR"(C:\Windows)", uR"(\\?\C:\Windows\Sysnative)"},
+             {uR"(\\?\C:\Windows\System32\)", uR"(C:\Windows)", uR"(\\?\C:\Windows\Sysnative\)"},
+             {uR"(\\?\C:\System32\x)", uR"(C:\)", uR"(\\?\C:\Sysnative\x)"},
+             {uR"(\\?\C:\Windows\System32x\a)", uR"(C:\Windows)", uR"(\\?\C:\Windows\System32x\a)"},
+             {uR"(\\?\C:\Windows\System3)", uR"(C:\Windows)", uR"(\\?\C:\Windows\System3)"},
+             {uR"(\\?\C:\Windowsx\System32\a)", uR"(C:\Windows)", uR"(\\?\C:\Windowsx\System32\a)"},
+             {uR"(\\?\C:\Windows\Sysnative\a)", uR"(C:\Windows)", uR"(\\?\C:\Windows\Sysnative\a)"},
+             {uR"(\\?\C:\Windows\SysWOW64\a)", uR"(C:\Windows)", uR"(\\?\C:\Windows\SysWOW64\a)"},
+             {uR"(\\?\C:\Windows\a\System32\a)", uR"(C:\Windows)",
+              uR"(\\?\C:\Windows\a\System32\a)"},
+             {uR"(\\?\D:\Windows\System32\a)", uR"(C:\Windows)", uR"(\\?\D:\Windows\System32\a)"},
+             {uR"(\\?\UNC\pc\c$\Windows\System32\a)", uR"(C:\Windows)",
+              uR"(\\?\UNC\pc\c$\Windows\System32\a)"}}) {
+        EXPECT_EQ(ThroughSysnative(path, windows), reached);
+    }
 }
