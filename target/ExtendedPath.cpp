@@ -72,6 +72,8 @@ std::u16string PlainPath(std::u16string_view path) {
     if (StartsWith(path, u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
     if (StartsWith(path, kExtendedPrefix)) return std::u16string(path.substr(4));
     return std::u16string(path);
+}
+
 std::u16string ThroughSysnative(std::u16string_view path, std::u16string_view windows) {
     const size_t start = StartsWith(path, kExtendedPrefix) ? kExtendedPrefix.size() : 0;
     if (StartsWith(windows, kExtendedPrefix)) windows.remove_prefix(kExtendedPrefix.size());
