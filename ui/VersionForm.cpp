@@ -40,12 +40,16 @@ bool CAttribToolDlg::ProcessVersionInfo(bool write) {
     }
     if (edits.empty()) return false;  // nothing to store: the file is not even opened for writing
 
-    const VersionStoreResult result = StoreVersionStrings(m_strFilePath, m_loadedVersion, edits);
+    const VersionStoreResult result =
+        StoreVersionStrings(m_strFilePath, m_loadedVersion, VersionChanges{edits});
     switch (result.outcome) {
         case VersionStoreResult::Outcome::Stored:
             return true;
         case VersionStoreResult::Outcome::TooLong:
             Tell(ToWide(kVersionStringKeys[result.key].label) + L"的新内容过长!\n版本信息未修改!");
+            return false;
+        case VersionStoreResult::Outcome::NoFixedInfo:
+            Tell(L"版本信息中没有固定版本号!\n版本信息未修改!");
             return false;
         case VersionStoreResult::Outcome::Failed:
             Tell(L"版本修改失败!\n错误代码: " + DecimalText(result.error));
