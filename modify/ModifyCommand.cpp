@@ -115,6 +115,9 @@ class Modification {
             case VersionStoreResult::Outcome::TooLong:
                 listener_.Report({ModifyEvent::TooLong, 0, result.key});
                 return false;
+            case VersionStoreResult::Outcome::NoFixedInfo:
+                Report(ModifyEvent::NoFixedVersion);
+                return false;
             case VersionStoreResult::Outcome::Failed:
                 listener_.Report({ModifyEvent::StoreFailed, 0, 0, result.error});
                 return false;
@@ -155,19 +158,32 @@ class Modification {
         if (!request_.versions || !HasVersionEdits(changes)) return true;
         const LoadedVersion& loaded = target_->version;
         if (!state.hasVersionInfo) {
-            Report(ModifyEvent::KeyMissing);  // no version information at all
+            Report(ModifyEvent::NoVersionInfo);
             return false;
         }
-        if (loaded.state == LoadedVersion::State::NoTranslation) {
+        if (!changes.strings.empty() && loaded.state == LoadedVersion::State::NoTranslation) {
             Report(ModifyEvent::NoTranslation);
             return false;
         }
+        HeldKeys held{};
+        for (size_t key = 0; key < kVersionStringKeyCount; ++key)
+            held[key] = loaded.texts[key].has_value();
         for (const VersionEdit& edit : changes.strings) {
-            if (!loaded.texts[edit.key]) {
+            if (!held[edit.key]) {
                 listener_.Report({ModifyEvent::KeyMissing, 0, edit.key});
                 return false;
             }
+        }
+        if (!ReportVersionResult(CheckVersionStore(target_->filePath, loaded, changes))) {
+            return false;
+        }
+        for (const VersionEdit& edit : StringEdits(changes, held)) {
             preview_.strings.push_back({edit.key, {ToUtf16(*loaded.texts[edit.key]), edit.text}});
+        }
+        if (changes.fileVersion)
+            preview_.fileVersion = {{*loaded.fileVersion, *changes.fileVersion}};
+        if (changes.productVersion) {
+            preview_.productVersion = {{*loaded.productVersion, *changes.productVersion}};
         }
         return true;
     }

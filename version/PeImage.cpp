@@ -162,7 +162,7 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
     } else {
         return std::nullopt;
     }
-    constexpr uint32_t kResources = 2;
+    constexpr uint32_t kResources = 2, kCertificates = 4;
     uint32_t checksum, directoryCount, resourceRva, resourceSize;
     if (optionalSize < directories + (kResources + 1) * 8 ||
         !file.U32(optionalHeader + 64, checksum) ||
@@ -172,7 +172,16 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
         !file.U32(optionalHeader + directories + kResources * 8 + 4, resourceSize)) {
         return std::nullopt;
     }
-    PeImage image{optionalHeader + 64, checksum, std::nullopt};
+    PeImage image{optionalHeader + 64, checksum, std::nullopt, std::nullopt, std::nullopt};
+    if (directoryCount > kCertificates && optionalSize >= directories + (kCertificates + 1) * 8) {
+        const uint64_t entry = optionalHeader + directories + kCertificates * 8;
+        uint32_t offset, size;
+        if (!file.U32(entry, offset) || !file.U32(entry + 4, size)) return std::nullopt;
+        image.certificateEntry = entry;
+        if (size != 0 && offset <= fileSize && size <= fileSize - offset) {
+            image.certificate = PeCertificate{offset, size};
+        }
+    }
     if (resourceRva == 0) return image;  // no resources at all
 
     Sections sections;
@@ -204,6 +213,20 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
     return image;
 }
 
+namespace {
+
+bool Overlap(uint64_t offset, uint64_t size, uint64_t other, uint64_t otherSize) {
+    return offset < other + otherSize && other < offset + size;
+}
+
+}  // namespace
+
 bool CoversChecksum(const PeImage& image, uint64_t offset, uint64_t size) {
     return offset < image.checksumOffset + 4 && image.checksumOffset < offset + size;
+}
+
+bool CoversCertificate(const PeImage& image, uint64_t offset, uint64_t size) {
+    const std::optional<PeCertificate>& table = image.certificate;
+    return (image.certificateEntry && Overlap(offset, size, *image.certificateEntry, 8)) ||
+           (table && Overlap(offset, size, table->offset, table->size));
 }

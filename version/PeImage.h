@@ -1,7 +1,7 @@
-// Where a Windows executable keeps its version resource and its checksum, read through bounds
-// checks from the file's own bytes. The reading costs what the file's tables hold: the section
-// table and the version type's language table are each read once, whole, and only the chosen
-// resource is placed in the file.
+// Where a Windows executable keeps its version resource, its checksum and its signature, read
+// through bounds checks from the file's own bytes. The reading costs what the file's tables hold:
+// the section table and the version type's language table are each read once, whole, and only the
+// chosen resource is placed in the file.
 #pragma once
 
 #include <cstddef>
@@ -22,10 +22,23 @@ struct PeVersionEntry {
     std::optional<uint64_t> offset;
 };
 
+// The Authenticode certificate table, which lies outside the image's sections: its directory
+// entry gives a file offset, not an RVA.
+struct PeCertificate {
+    uint64_t offset;
+    uint32_t size;
+};
+
 struct PeImage {
     uint64_t checksumOffset;                // the optional header's CheckSum field
     uint32_t checksum;                      // and what it holds
     std::optional<PeVersionEntry> version;  // none when the file has no version resource
+    // The certificate table's data directory entry; none when the optional header has no room
+    // for it.
+    std::optional<uint64_t> certificateEntry;
+    // The table itself: none unless the entry gives a nonzero size and the whole table lies inside
+    // the file. A table pointing elsewhere signs nothing.
+    std::optional<PeCertificate> certificate;
 };
 
 // Nothing when the file is not a PE image whose headers and resource directory are consistent.
@@ -37,3 +50,7 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
 // True when the file's bytes [offset, offset + size) hold part of the image's checksum field: a
 // rewrite there would change the field's own words.
 bool CoversChecksum(const PeImage& image, uint64_t offset, uint64_t size);
+
+// True when the file's bytes [offset, offset + size) hold part of the certificate table or of its
+// directory entry: both must stay byte for byte, so that the file can be signed again.
+bool CoversCertificate(const PeImage& image, uint64_t offset, uint64_t size);

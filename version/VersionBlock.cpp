@@ -5,10 +5,15 @@
 namespace {
 
 constexpr uint16_t kTextValue = 1;
-constexpr int kDeepestEntry = 8;  // real blocks nest four deep
+constexpr uint32_t kFixedSignature = 0xFEEF04BD;
+constexpr size_t kFixedInfoSize = 52;  // sizeof(VS_FIXEDFILEINFO)
+constexpr int kDeepestEntry = 8;       // real blocks nest four deep
 
 uint16_t U16(const uint8_t* at) {
     return static_cast<uint16_t>(at[0] | at[1] << 8);
+}
+uint32_t U32(const uint8_t* at) {
+    return U16(at) | uint32_t{U16(at + 2)} << 16;
 }
 
 // Entries start on 4-byte boundaries of the block.
@@ -101,6 +106,17 @@ class Tree {
         return {static_cast<uint32_t>(entry.value), units, units};
     }
 
+    std::optional<VersionFixedInfo> Fixed(const Entry& root) const {
+        const uint8_t* info = bytes_ + root.value;
+        if (root.valueBytes < kFixedInfoSize || U32(info) != kFixedSignature) return std::nullopt;
+        const auto version = [info](uint32_t at) {
+            return FixedVersion{U16(info + at + 2), U16(info + at), U16(info + at + 6),
+                                U16(info + at + 4)};
+        };
+        return VersionFixedInfo{static_cast<uint32_t>(root.value), version(kFixedFileVersion),
+                                version(kFixedProductVersion)};
+    }
+
     std::optional<VersionTranslation> FirstPair(const Entry& var) const {
         if (var.valueBytes < 4) return std::nullopt;
         return VersionTranslation{U16(bytes_ + var.value), U16(bytes_ + var.value + 2)};
@@ -133,6 +149,7 @@ std::optional<VersionTable> ReadVersionTable(const uint8_t* block, size_t size) 
         return std::nullopt;
     }
     VersionTable table;
+    table.fixed = tree.Fixed(*root);
     if (const std::optional<Entry> vars = tree.Child(*root, "VarFileInfo")) {
         if (const std::optional<Entry> var = tree.Child(*vars, "Translation")) {
             table.translation = tree.FirstPair(*var);
@@ -151,6 +168,16 @@ std::optional<VersionTable> ReadVersionTable(const uint8_t* block, size_t size) 
         }
     }
     return table;
+}
+
+std::u16string FixedVersionText(const FixedVersion& version) {
+    std::u16string text;
+    for (const uint16_t number : version) {
+        if (!text.empty()) text += u'.';
+        const std::string digits = std::to_string(number);
+        text.append(digits.begin(), digits.end());
+    }
+    return text;
 }
 
 std::u16string StoredText(const VersionBuffer& block, const VersionValue& value) {

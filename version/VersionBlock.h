@@ -34,12 +34,25 @@ struct VersionTranslation {
     }
 };
 
+// Where the root's VS_FIXEDFILEINFO lies in the block, and the versions it holds.
+struct VersionFixedInfo {
+    uint32_t offset;  // its first byte, the signature 0xFEEF04BD
+    FixedVersion fileVersion;
+    FixedVersion productVersion;
+};
+
+// The words of a fixed version, after the signature: dwFileVersionMS at +8, then LS, then the
+// product version's two at +16; each MS word holds A.B, each LS word C.D.
+constexpr uint32_t kFixedFileVersion = 8, kFixedProductVersion = 16;
+
 struct VersionTable {
     // The first pair of the Translation value; none when the value is missing or too short to
     // hold a pair.
     std::optional<VersionTranslation> translation;
     // The keys of kVersionStringKeys that that pair's string table holds, in the same order.
     std::array<std::optional<VersionValue>, kVersionStringKeyCount> values;
+    // None unless the root's value holds all 52 bytes of a VS_FIXEDFILEINFO, signature first.
+    std::optional<VersionFixedInfo> fixed;
 };
 
 // The length word at the start of a block: the size of the block proper.
@@ -49,6 +62,10 @@ uint16_t VersionBlockLength(const uint8_t* bytes, size_t size);
 // "VS_VERSION_INFO" fits the bytes, every entry lies inside its parent, every key is terminated
 // and every value lies inside its entry.
 std::optional<VersionTable> ReadVersionTable(const uint8_t* block, size_t size);
+
+// "A.B.C.D", in decimal without padding: the text that the FileVersion and ProductVersion strings
+// hold for a fixed version.
+std::u16string FixedVersionText(const FixedVersion& version);
 
 // The text of a value, without its terminator.
 std::u16string StoredText(const VersionBuffer& block, const VersionValue& value);

@@ -93,8 +93,9 @@ std::vector<uint16_t> PreferredLanguages() {
 }
 
 // Nothing when the file's bytes cannot be read (`error` says why) or hold no consistent version
-// resource (`error` is ERROR_INVALID_DATA).
-std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
+// resource (`error` is ERROR_INVALID_DATA). `image` is the file's PE image, when it is one.
+std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error,
+                                                   std::optional<PeImage>& image) {
     error = ERROR_INVALID_DATA;
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file, &size)) {
@@ -108,7 +109,7 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error) {
         return false;
     };
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
-    const std::optional<PeImage> image = ReadPeImage(read, fileSize, PreferredLanguages());
+    image = ReadPeImage(read, fileSize, PreferredLanguages());
     if (!image || !image->version || !image->version->offset) return std::nullopt;
     const uint64_t offset = *image->version->offset;
     // The block is no longer than its 16-bit length word, while the resource may carry more.
@@ -128,9 +129,15 @@ LoadedVersion ReadVersionStrings(const CString& path) {
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD error;
+    std::optional<PeImage> image;
     const std::optional<VersionResource> resource =
-        file.valid() ? ReadVersionResource(file.get(), error) : std::nullopt;
+        file.valid() ? ReadVersionResource(file.get(), error, image) : std::nullopt;
+    loaded.isSigned = image && image->certificate;
     if (!resource) return loaded;
+    if (const std::optional<VersionFixedInfo>& fixed = resource->table.fixed) {
+        loaded.fileVersion = fixed->fileVersion;
+        loaded.productVersion = fixed->productVersion;
+    }
     if (!resource->table.translation) {
         loaded.state = LoadedVersion::State::NoTranslation;
         return loaded;
@@ -152,28 +159,35 @@ CString LanguageName(uint16_t language) {
     return name;
 }
 
-VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
-                                       const std::vector<VersionEdit>& edits) {
+namespace {
+
+// The store, and with `write` false its check: the same steps up to the first write.
+VersionStoreResult Store(const CString& path, const LoadedVersion& loaded,
+                         const VersionChanges& changes, bool write) {
     using Outcome = VersionStoreResult::Outcome;
     const auto failed = [](DWORD error) { return VersionStoreResult{Outcome::Failed, 0, error}; };
     // Others may read meanwhile, nobody else may write: what is compared is what is overwritten.
-    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
                                           FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return failed(::GetLastError());
     DWORD error;
-    const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error);
+    std::optional<PeImage> image;
+    const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error, image);
     if (!resource) return failed(error);
 
-    const StorePlan plan = PlanVersionStore(*resource, loaded.translation, edits);
+    const StorePlan plan = PlanVersionStore(*resource, loaded.translation, changes);
     switch (plan.outcome) {
         case StorePlan::Outcome::Write:
             break;
         case StorePlan::Outcome::TooLong:
             return {Outcome::TooLong, plan.key, 0};
+        case StorePlan::Outcome::NoFixedInfo:
+            return {Outcome::NoFixedInfo, 0, 0};
         case StorePlan::Outcome::Refused:
             return failed(ERROR_INVALID_DATA);
     }
+    if (!write) return {Outcome::Stored, 0, 0};
     if (const DWORD written =
             WriteAt(file.get(), plan.offset, plan.bytes.data(), plan.bytes.size())) {
         return failed(written);
@@ -187,4 +201,16 @@ VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion&
         }
     }
     return {Outcome::Stored, 0, 0};
+}
+
+}  // namespace
+
+VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
+                                       const VersionChanges& changes) {
+    return Store(path, loaded, changes, true);
+}
+
+VersionStoreResult CheckVersionStore(const CString& path, const LoadedVersion& loaded,
+                                     const VersionChanges& changes) {
+    return Store(path, loaded, changes, false);
 }

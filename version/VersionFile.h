@@ -22,13 +22,17 @@ struct LoadedVersion {
         Loaded,
     };
     State state = State::None;
-    bool isSigned = false;  // the image carries a certificate table
     VersionTranslation translation{};
     // Each present key's stored text exactly as the file holds it, in the order of
     // kVersionStringKeys: what the dialog shows, and what an edit is compared with.
     std::array<std::optional<CString>, kVersionStringKeyCount> texts;
     // The most units that a new text of each present key may have: its room less the terminator.
     std::array<uint32_t, kVersionStringKeyCount> limits{};
+    // The root's fixed numeric versions; none when the resource has no VS_FIXEDFILEINFO.
+    std::optional<FixedVersion> fileVersion, productVersion;
+    // The file is a PE image that carries an Authenticode certificate table, whatever its version
+    // resource: a store breaks the signature, though the table stays, so it can be signed again.
+    bool isSigned = false;
 };
 
 LoadedVersion ReadVersionStrings(const CString& path);
@@ -37,17 +41,32 @@ LoadedVersion ReadVersionStrings(const CString& path);
 CString LanguageName(uint16_t language);
 
 struct VersionStoreResult {
-    enum class Outcome { Stored, TooLong, Failed };
+    enum class Outcome {
+        Stored,  // written, or for a check: would be
+        TooLong,
+        NoFixedInfo,  // a fixed version was asked for, and the resource has no VS_FIXEDFILEINFO
+                      // to hold it; reported as "版本信息中没有固定版本号!\n版本信息未修改!"
+        Failed,
+    };
     Outcome outcome;
     size_t key;   // TooLong: the field whose text does not fit
     DWORD error;  // Failed: the code of the call that failed, or ERROR_INVALID_DATA when the
                   // file's version resource is no longer the one that was loaded, or cannot be
-                  // stored safely (the header's checksum field lies inside it)
+                  // stored safely (the header's checksum field lies inside it, or a change would
+                  // fall inside the certificate table)
 };
 
-// Rewrites the edited strings in place inside the version resource that the file holds now,
-// every text checked against its room before any is written; the other strings stay as the file
-// holds them. Only the bytes that change are written, and the header's checksum is moved by what
-// they changed: a valid one stays valid, and the rest of the file is never read.
+// Rewrites the edited strings and the fixed versions in place inside the version resource that
+// the file holds now, every text checked against its room before any is written; the other
+// strings stay as the file holds them, but for a FileVersion or ProductVersion string that
+// follows its fixed version (PlanVersionStore). Only the bytes that change are written, and the
+// header's checksum is moved by what they changed: a valid one stays valid, and the rest of the
+// file is never read.
 VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
-                                       const std::vector<VersionEdit>& edits);
+                                       const VersionChanges& changes);
+
+// What StoreVersionStrings would answer now, through the same steps, with the file opened for
+// reading alone and nothing written. It cannot foresee a refusal to open the file for writing: a
+// read-only file, the file's security, another program holding it open that lets others only read.
+VersionStoreResult CheckVersionStore(const CString& path, const LoadedVersion& loaded,
+                                     const VersionChanges& changes);

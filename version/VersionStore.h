@@ -2,6 +2,7 @@
 // resource that the file holds at the time of the store, apart from any file call.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -29,12 +30,25 @@ struct VersionEdit {
 // What one store changes: the edited strings, and the fixed numeric versions.
 struct VersionChanges {
     std::vector<VersionEdit> strings;
-    std::optional<FixedVersion> fileVersion;
-    std::optional<FixedVersion> productVersion;
+    std::optional<FixedVersion> fileVersion = std::nullopt;
+    std::optional<FixedVersion> productVersion = std::nullopt;
 };
 
+// Which of kVersionStringKeys a string table holds.
+using HeldKeys = std::array<bool, kVersionStringKeyCount>;
+
+// The strings that the changes write: the edits asked for, and a fixed version's "A.B.C.D" in the
+// FileVersion or ProductVersion string where the table holds that key and no edit of it is asked
+// for, so that the two never disagree.
+std::vector<VersionEdit> StringEdits(const VersionChanges& changes, const HeldKeys& held);
+
 struct StorePlan {
-    enum class Outcome { Write, TooLong, Refused };
+    enum class Outcome {
+        Write,
+        TooLong,
+        NoFixedInfo,  // a fixed version was asked for, and the block has no VS_FIXEDFILEINFO
+        Refused,
+    };
     Outcome outcome;
     size_t key;                  // TooLong: the first field whose text does not fit its room
     uint64_t offset;             // Write: where the bytes that change start in the file
@@ -42,9 +56,11 @@ struct StorePlan {
     uint32_t checksum;           //        what the header's checksum field holds afterwards
 };
 
-// Refused when the resource is no longer the one that was loaded (another first translation, an
-// edited key that has gone) or cannot be rewritten safely (the checksum field inside it, a text
-// that holds a zero). Every text is checked against its room before any is written; the one span
-// of bytes that the edits change is written, and the checksum is moved by what it changed.
+// Refused when the resource is no longer the one that was loaded (another first translation while
+// strings are edited, an edited key that has gone) or cannot be rewritten safely (the checksum
+// field inside it, a text that holds a zero, a change inside the certificate table or its
+// directory entry). The strings written are StringEdits'. Every text is checked
+// against its room before any is written; the one span of bytes that all of it changes is
+// written, and the checksum is moved by what it changed.
 StorePlan PlanVersionStore(const VersionResource& resource, const VersionTranslation& loaded,
-                           const std::vector<VersionEdit>& edits);
+                           const VersionChanges& changes);

@@ -15,3 +15,6 @@ constexpr size_t kVersionStringKeyCount = 12;
 
 // In the order in which the dialog fills and writes them.
 extern const std::array<VersionStringKey, kVersionStringKeyCount> kVersionStringKeys;
+
+// The rows of "FileVersion" and "ProductVersion", the strings that follow the fixed versions.
+constexpr size_t kFileVersionKey = 0, kProductVersionKey = 4;

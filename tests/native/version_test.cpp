@@ -15,8 +15,10 @@
 using namespace fixture;
 using Change = std::function<void(Bytes&)>;
 
-const Bytes kBlock =
-    VersionBlock({{u"FileVersion", u"1.0.0.123"}, {u"ProductName", u"示例"}, {u"Comments", u""}});
+const Bytes kBlock = VersionBlock({{u"FileVersion", u"1.0.0.123"},
+                                   {u"ProductName", u"示例"},
+                                   {u"ProductVersion", u"1.0.0.123 built 2024-12"},
+                                   {u"Comments", u""}});
 
 static std::optional<VersionTable> Read(const Bytes& block) {
     return ReadVersionTable(block.data(), block.size());
@@ -65,6 +67,8 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         {"child past its parent", Put(strings, 0x7000, 2), nullptr},
         {"value past its entry", Put(version + 2, 200, 2), nullptr},
         {"unterminated key", Put(version, 16, 2), nullptr},
+        {"a string's length word under its header", Put(version, 4, 2), nullptr},
+        {"a text without a terminator", Put(version + 50, 'x', 2), u"1.0.0.123x"},
         {"another root", Put(6, 'W', 2), nullptr},
         {"cut short", [](Bytes& b) { b.pop_back(); }, nullptr}};
     for (const auto& [name, change, text] : cases) {
@@ -72,6 +76,19 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         change(block);
         const std::optional<VersionTable> read = Read(block);
         EXPECT_EQ(read ? StoredText(block, *read->values[0]) : u"-", text ? text : u"-") << name;
+    }
+    // The fixed versions come only from a whole VS_FIXEDFILEINFO at the root's value.
+    EXPECT_EQ(table->fixed->offset, 40u);
+    for (const auto& [change, fixed] : {std::pair{Change([](Bytes&) {}), u"1.2.3.123 4.5.6.7"},
+                                        {Put(2, 50, 2), u"-"},
+                                        {Put(40, 0xFEEF04BC), u"-"}}) {
+        Bytes block = kBlock;
+        change(block);
+        const std::optional<VersionFixedInfo> read = Read(block)->fixed;
+        EXPECT_EQ(read ? FixedVersionText(read->fileVersion) + u" " +
+                             FixedVersionText(read->productVersion)
+                       : u"-",
+                  fixed);
     }
 }
 
@@ -126,9 +143,9 @@ TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenH
     const auto data = [entry](uint32_t at, uint32_t count) {
         return [=](Bytes& b) { Put32(b, entry, at), Put32(b, entry + 4, count); };
     };
-    const auto smallHeader = [](uint32_t optionalSize) {  // three directories, sections after
+    const auto smallHeader = [](uint32_t optionalSize, uint32_t count = 3) {  // sections after
         return [=](Bytes& b) {
-            Put32(b, 0xC4, 3), Put16(b, 0x54, optionalSize);
+            Put32(b, 0xC4, count), Put16(b, 0x54, optionalSize);
             std::copy_n(b.begin() + 0x148, 80, b.begin() + 0x58 + optionalSize);
         };
     };
@@ -181,14 +198,47 @@ TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenH
                   expected)
             << name;
     }
-    const PeImage image = *ReadImage(file.bytes);
+    // The certificate table's entry (at 0xE8) gives a file offset; the table counts only inside
+    // the file.
+    const uint32_t end = uint32_t(file.bytes.size());
+    const auto table = [](uint32_t at, uint32_t count, Change also = nullptr) {
+        return
+            [=](Bytes& b) { Put32(b, 0xE8, at), Put32(b, 0xEC, count), also ? also(b) : void(); };
+    };
+    const std::tuple<const char*, Change, int64_t> tables[] = {
+        {"none", [](Bytes&) {}, kNoPlace},
+        {"empty", table(0x400, 0), kNoPlace},
+        {"inside the file", table(0x400, 16), 0x400},
+        {"ends where the file does", table(end - 16, 16), end - 16},
+        {"one byte later", table(end - 16, 17), kNoPlace},
+        {"starts where the file ends", table(end, 1), kNoPlace},
+        {"past the end of the file", table(end + 16, 16), kNoPlace},
+        {"a size that wraps", table(0x400, 0xFFFFFC00), kNoPlace},
+        {"four directories", table(0x400, 16, Put(0xC4, 4)), kNoPlace},
+        {"five in the smallest header", table(0x400, 16, smallHeader(152, 5)), 0x400},
+        {"one byte smaller", table(0x400, 16, smallHeader(151, 5)), kNoPlace}};
+    for (const auto& [name, change, expected] : tables) {
+        Bytes bytes = file.bytes;
+        change(bytes);
+        const std::optional<PeCertificate> read = ReadImage(bytes)->certificate;
+        EXPECT_EQ(read ? int64_t(read->offset) : kNoPlace, expected) << name;
+        EXPECT_TRUE(!read || read->size == 16) << name;
+    }
+    Bytes signedFile = file.bytes;
+    table(0x400, 16)(signedFile);
+    const PeImage image = *ReadImage(signedFile);
     EXPECT_EQ(image.checksumOffset, 0x98u);
     EXPECT_EQ(image.version->language, 0x0000);
     EXPECT_EQ(image.version->size, size);
-    // A version resource over the checksum field (0x98 to 0x9B) cannot be rewritten safely.
-    for (const auto& [at, count, covers] :
-         {std::tuple{0x90, 8, false}, {0x90, 9, true}, {0x9B, 1, true}, {0x9C, 64, false}}) {
-        EXPECT_EQ(CoversChecksum(image, at, count), covers) << std::hex << at;
+    // Nothing may be rewritten over the checksum field (0x98 to 0x9B), the certificate table's
+    // entry (0xE8 to 0xEF) or the table (0x400 to 0x40F).
+    const std::tuple<int, int, bool, bool> ranges[] = {
+        {0x90, 8, false, false},     {0x90, 9, true, false},  {0x9B, 1, true, false},
+        {0x9C, 76, false, false},    {0x9C, 77, false, true}, {0xEF, 0x311, false, true},
+        {0xF0, 0x310, false, false}, {0x40F, 1, false, true}, {0x410, 64, false, false}};
+    for (const auto& [at, count, checksum, certificate] : ranges) {
+        EXPECT_EQ(CoversChecksum(image, at, count), checksum) << std::hex << at;
+        EXPECT_EQ(CoversCertificate(image, at, count), certificate) << std::hex << at;
     }
 }
 
@@ -257,39 +307,89 @@ TEST(PeChecksum, MovedByAnEditAsTheSystemComputesItForValidWrongAndZeroFields) {
     }
 }
 
-TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore) {
-    Bytes file = MakePeFile({{0x0804, kBlock}}).bytes;
+using Adjust = std::function<void(VersionResource&)>;
+
+// What a store of `changes` makes of a file holding kBlock (its checksum made valid after
+// `change`): its FileVersion, ProductVersion and ProductName and, when a fixed version is
+// changed, the fixed info's file and product words; or why nothing is written. `adjust` alters
+// what was read of the file before the plan.
+static std::u16string Store(const VersionChanges& changes, const Change& change,
+                            const Adjust& adjust) {
+    const PeFile pe = MakePeFile({{0x0804, kBlock}});
+    Bytes file = pe.bytes;
+    const size_t at = pe.dataOffsets[0];
+    if (change) change(file);
     Put32(file, 0x98, SystemChecksum(file, 0x98));
-    const PeImage image = *ReadImage(file);
-    const uint64_t at = *image.version->offset;
-    const VersionTranslation chinese{0x0804, 0x04B0};
-    // The edits, then the FileVersion and ProductName that the file then holds, or why nothing is
-    // written.
-    for (const auto& [edits, loaded, offset, outcome] : std::vector<
-             std::tuple<std::vector<VersionEdit>, VersionTranslation, uint64_t, std::u16string>>{
-             {{{0, u"2.0"}, {5, u"新"}}, chinese, at, u"2.0 新"},
-             {{{0, u"1.0.0.123"}}, chinese, at, u"1.0.0.123 示例"},
-             {{{0, u"2.0"}, {5, u"示例产"}}, chinese, at, u"too long: 5"},
-             {{{11, u"x"}}, chinese, at, u"refused"},                     // a key no longer there
-             {{{0, std::u16string(1, u'\0')}}, chinese, at, u"refused"},  // a text holding a zero
-             {{{0, u"2.0"}}, {0x0804, 0x03A8}, at, u"refused"},           // another translation now
-             {{{0, u"2.0"}}, chinese, 0x90, u"refused"}}) {               // over the checksum field
-        const StorePlan plan =
-            PlanVersionStore({file.size(), image, offset, kBlock, *Read(kBlock)}, loaded, edits);
-        Bytes stored = file;
-        std::copy(plan.bytes.begin(), plan.bytes.end(), stored.begin() + plan.offset);
-        Put32(stored, 0x98, plan.checksum);
-        const Bytes block(stored.begin() + at, stored.begin() + at + kBlock.size());
-        const VersionTable table = *Read(block);
-        using Outcome = StorePlan::Outcome;
-        EXPECT_EQ(
-            plan.outcome == Outcome::Refused ? u"refused"
-            : plan.outcome == Outcome::TooLong
-                ? u"too long: " + std::u16string(1, u'0' + plan.key)
-                : StoredText(block, *table.values[0]) + u" " + StoredText(block, *table.values[5]),
-            outcome);
-        EXPECT_TRUE(plan.outcome != Outcome::Write ||
-                    plan.checksum == SystemChecksum(stored, 0x98));
-        EXPECT_EQ(plan.bytes.empty(), outcome.substr(0, 3) != u"2.0");
+    const Bytes block(file.begin() + at, file.begin() + at + kBlock.size());
+    VersionResource resource{file.size(), ReadImage(file).value(), at, block, *Read(block)};
+    if (adjust) adjust(resource);
+    const StorePlan plan = PlanVersionStore(resource, {0x0804, 0x04B0}, changes);
+    using Outcome = StorePlan::Outcome;
+    if (plan.outcome != Outcome::Write || plan.bytes.empty()) {
+        EXPECT_TRUE(plan.bytes.empty());
+        return plan.outcome == Outcome::Write ? u"unchanged"
+               : plan.outcome == Outcome::TooLong
+                   ? u"too long: " + std::u16string(1, u'0' + plan.key)
+               : plan.outcome == Outcome::NoFixedInfo ? u"no fixed info"
+                                                      : u"refused";
+    }
+    std::copy(plan.bytes.begin(), plan.bytes.end(), file.begin() + plan.offset);
+    Put32(file, 0x98, plan.checksum);
+    EXPECT_EQ(plan.checksum, SystemChecksum(file, 0x98));
+    const Bytes after(file.begin() + at, file.begin() + at + kBlock.size());
+    const VersionTable table = *Read(after);
+    std::u16string out;
+    for (const size_t key : {0, 4, 5})
+        out += (table.values[key] ? StoredText(after, *table.values[key]) : u"-") + u"|";
+    for (size_t i = 48; (changes.fileVersion || changes.productVersion) && i < 64; ++i)
+        out += {u"0123456789abcdef"[after[i] >> 4], u"0123456789abcdef"[after[i] & 15]};
+    return out;
+}
+
+TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore) {
+    const PeFile pe = MakePeFile({{0x0804, kBlock}});
+    const size_t at = pe.dataOffsets[0], version = at + 0x98;
+    const FixedVersion small{10, 2, 3, 40}, big{65535, 65535, 65535, 65535};
+    const auto certificate = [](size_t offset, uint32_t size) {
+        return [=](Bytes& b) { Put32(b, 0xE8, uint32_t(offset)), Put32(b, 0xEC, size); };
+    };
+    const Adjust otherTranslation = [](VersionResource& r) { r.table.translation->codePage = 0; };
+    const Change unterminated = Put(version + 50, 'x', 2);
+    const Change overTranslation = certificate(at + kBlock.size() - 4, 4);
+    const std::u16string product = u"1.0.0.123 built 2024-12|", kept = product + u"示例|";
+    // The fixed info's words as built (1.2.3.123 and 4.5.6.7), and as `small` and `big` make them.
+    const std::u16string file = u"020001007b000300", words = u"0500040007000600";
+    const std::u16string smallWords = u"02000a0028000300", bigWords = u"ffffffffffffffff";
+    const std::u16string smallStored = u"10.2.3.40|" + kept + smallWords + words;
+    const Change cut = [=](Bytes& b) {
+        b.resize(at + kBlock.size()), Put32(b, 0xDC, uint32_t(at - pe.rsrc));
+    };
+    const std::tuple<VersionChanges, Change, Adjust, std::u16string> cases[] = {
+        {{{{0, u"2.0"}, {5, u"新"}}}, {}, {}, u"2.0|" + product + u"新|"},
+        {{{{0, u"1.0.0.123"}}}, {}, {}, u"unchanged"},
+        {{{{0, u"2.0"}, {5, u"示例产"}}}, {}, {}, u"too long: 5"},
+        {{{{11, u"x"}}}, {}, {}, u"refused"},                     // a key no longer there
+        {{{{0, std::u16string(1, u'\0')}}}, {}, {}, u"refused"},  // a text holding a zero
+        {{{{0, u"2.0"}}}, {}, otherTranslation, u"refused"},      // another translation now,
+        {{{}, small}, {}, otherTranslation, smallStored},         // which a fixed version follows
+        {{{{0, u"2.0"}}}, {}, [](VersionResource& r) { r.offset = 0x90; }, u"refused"},
+        // A fixed version's words, and its text in its string unless that is edited too.
+        {{{}, {}, big}, {}, {}, u"1.0.0.123|65535.65535.65535.65535|示例|" + file + bigWords},
+        {{{}, big}, {}, {}, u"too long: 0"},
+        {{{{0, u"v1"}}, small, small}, {}, {}, u"v1|10.2.3.40|示例|" + smallWords + smallWords},
+        {{{}, small}, Put(at + 40, 0xFEEF04BC), {}, u"no fixed info"},
+        {{{}, big}, Put(version + 6, 'X', 2), {}, u"-|" + kept + bigWords + words},
+        // A text without a terminator: its room ends where its entry does.
+        {{{}, small}, unterminated, {}, smallStored},
+        {{{{0, u"1.0.0.123x"}}}, unterminated, {}, u"too long: 0"},
+        // Changes next to the certificate table (the first changed byte is the file version's A, at
+        // 50), and inside it; over bytes of the block that do not change.
+        {{{}, small}, certificate(at + 40, 10), {}, smallStored},
+        {{{}, small}, certificate(at + 40, 11), {}, u"refused"},
+        {{{{5, u"新"}}}, overTranslation, {}, u"1.0.0.123|" + product + u"新|"},
+        // The block ends where the file does.
+        {{{{5, u"新"}}, small}, cut, {}, u"10.2.3.40|" + product + u"新|" + smallWords + words}};
+    for (const auto& [changes, change, adjust, expected] : cases) {
+        EXPECT_EQ(Store(changes, change, adjust), expected);
     }
 }

@@ -43,6 +43,19 @@ inline void Append(Bytes& out, const Entry& e) {
     Put16(out, at + 4, e.bytes.empty());
 }
 
+// A VS_FIXEDFILEINFO of file version 1.2.3.123 and product version 4.5.6.7.
+inline Bytes FixedInfo() {
+    Bytes b(52);
+    for (const auto& [at, word] : {std::pair{0, 0xFEEF04BD},
+                                   {4, 0x10000},
+                                   {8, 0x10002},
+                                   {12, 0x3007B},
+                                   {16, 0x40005},
+                                   {20, 0x60007}})
+        Put32(b, at, word);
+    return b;
+}
+
 // A block as resource compilers write it: the fixed part, one string table, the Translation.
 inline Bytes VersionBlock(const std::vector<std::pair<std::u16string, std::u16string>>& strings,
                           const std::u16string& table = u"080404b0",
@@ -50,7 +63,7 @@ inline Bytes VersionBlock(const std::vector<std::pair<std::u16string, std::u16st
     Entry values{table, u"", {}, {}};
     for (const auto& [key, value] : strings)
         values.children.push_back({key, value + u'\0', {}, {}});
-    Entry root{u"VS_VERSION_INFO", u"", Bytes(52), {}};
+    Entry root{u"VS_VERSION_INFO", u"", FixedInfo(), {}};
     root.children = {{u"StringFileInfo", u"", {}, {values}},
                      {u"VarFileInfo", u"", {}, {{u"Translation", u"", translation, {}}}}};
     Bytes out;
