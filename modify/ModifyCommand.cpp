@@ -181,9 +181,11 @@ class Modification {
             preview_.strings.push_back({edit.key, {ToUtf16(*loaded.texts[edit.key]), edit.text}});
         }
         if (changes.fileVersion)
-            preview_.fileVersion = {{*loaded.fileVersion, *changes.fileVersion}};
+            preview_.fileVersion = {
+                {loaded.fileVersion.value_or(FixedVersion{}), *changes.fileVersion}};
         if (changes.productVersion) {
-            preview_.productVersion = {{*loaded.productVersion, *changes.productVersion}};
+            preview_.productVersion = {
+                {loaded.productVersion.value_or(FixedVersion{}), *changes.productVersion}};
         }
         return true;
     }
