@@ -63,14 +63,9 @@ constexpr LocalDateTime CivilFromDays(int64_t days) {
 
 constexpr int64_t kEpochDays = DaysFromCivil(1601, 1, 1);
 
-// Whole seconds from 1601-01-01 00:00:00 to an in-range local date and time.
-constexpr int64_t SecondsSince1601(const LocalDateTime& t) {
-    return (DaysFromCivil(t.year, t.month, t.day) - kEpochDays) * kSecondsPerDay + t.hour * 3600 +
-           t.minute * 60 + t.second;
-}
-
 // The last second a TimeText can show: 9999-12-31 23:59:59.
-constexpr int64_t kLastTimeTextSecond = SecondsSince1601(LocalDateTime{9999, 12, 31, 23, 59, 59});
+constexpr int64_t kLastTimeTextSecond =
+    (DaysFromCivil(9999, 12, 31) - kEpochDays + 1) * kSecondsPerDay - 1;
 
 // The platform's time calls refuse file times with the top bit set.
 constexpr int64_t kLastFileTimeSecond = std::numeric_limits<int64_t>::max() / kTicksPerSecond;
@@ -116,6 +111,20 @@ bool IsValidLocalDateTime(const LocalDateTime& time) {
            time.second <= 59;
 }
 
+int64_t SecondsSince1601(const LocalDateTime& t) {
+    return (DaysFromCivil(t.year, t.month, t.day) - kEpochDays) * kSecondsPerDay + t.hour * 3600 +
+           t.minute * 60 + t.second;
+}
+
+LocalDateTime DateTimeAfter1601(int64_t seconds) {
+    const int64_t secondOfDay = seconds % kSecondsPerDay;
+    LocalDateTime t = CivilFromDays(kEpochDays + seconds / kSecondsPerDay);
+    t.hour = static_cast<int>(secondOfDay / 3600);
+    t.minute = static_cast<int>(secondOfDay / 60 % 60);
+    t.second = static_cast<int>(secondOfDay % 60);
+    return t;
+}
+
 std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
     if (fileTime == 0) {
         return std::string();  // the platform's "no time"
@@ -131,11 +140,7 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
     if (localSeconds < 0) {
         return std::string();
     }
-    const int64_t secondOfDay = localSeconds % kSecondsPerDay;
-    LocalDateTime t = CivilFromDays(kEpochDays + localSeconds / kSecondsPerDay);
-    t.hour = static_cast<int>(secondOfDay / 3600);
-    t.minute = static_cast<int>(secondOfDay / 60 % 60);
-    t.second = static_cast<int>(secondOfDay % 60);
+    const LocalDateTime t = DateTimeAfter1601(localSeconds);
 
     std::string text;
     text.reserve(kTimeTextLength);

@@ -31,6 +31,12 @@ LocalDateTime ParseTimeText(const std::string& text);
 // (proleptic Gregorian leap years), hour 0..23, minute and second 0..59.
 bool IsValidLocalDateTime(const LocalDateTime& time);
 
+// The civil calendar counted in whole seconds from 1601-01-01 00:00:00, the epoch of file times:
+// the count of a date and time that passes IsValidLocalDateTime, and the date and time of a count
+// of at least 0 (proleptic Gregorian, years past 9999 included).
+int64_t SecondsSince1601(const LocalDateTime& time);
+LocalDateTime DateTimeAfter1601(int64_t seconds);
+
 // File times count 100-ns ticks since 1601-01-01 00:00:00 UTC. utcOffsetSeconds is local time
 // minus UTC in force NOW (daylight saving included), the same offset for display and write,
 // whatever the date shown. Because both directions use that one offset, a shown text written

@@ -1,0 +1,43 @@
+#include "cli/CliText.h"
+
+std::u16string DecimalU16(uint64_t value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}
+
+std::optional<std::string> AsciiBytes(std::u16string_view text) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+        if (unit > 0x7F) return std::nullopt;
+        bytes += static_cast<char>(unit);
+    }
+    return bytes;
+}
+
+std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text) {
+    FixedVersion version{};
+    size_t pos = 0;
+    for (size_t part = 0; part < version.size(); ++part) {
+        if (part > 0 && (pos == text.size() || text[pos++] != u'.')) return std::nullopt;
+        const size_t first = pos;
+        uint32_t value = 0;
+        // Stops at 65536 or above, however many digits follow.
+        for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos) {
+            value = value * 10 + (text[pos] - u'0');
+            if (value > 0xFFFF) return std::nullopt;
+        }
+        if (pos == first) return std::nullopt;
+        version[part] = static_cast<uint16_t>(value);
+    }
+    if (pos != text.size()) return std::nullopt;
+    return version;
+}
+
+std::u16string FormatFixedVersion(const FixedVersion& version) {
+    return DecimalU16(version[0]) + u'.' + DecimalU16(version[1]) + u'.' + DecimalU16(version[2]) +
+           u'.' + DecimalU16(version[3]);
+}

@@ -1,0 +1,20 @@
+// Small conversions between the console's UTF-16 texts and numbers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "version/VersionBlock.h"
+
+std::u16string DecimalU16(uint64_t value);
+
+// The text's bytes when every unit is ASCII; nothing otherwise, so that a full-width digit or a
+// superscript one is never read as a digit.
+std::optional<std::string> AsciiBytes(std::u16string_view text);
+
+// "A.B.C.D": exactly four decimal numbers 0..65535 between three dots, no sign and no spaces
+// (leading zeros are read as decimal, never as octal).
+std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text);
+std::u16string FormatFixedVersion(const FixedVersion& version);

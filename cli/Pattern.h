@@ -1,0 +1,28 @@
+// Wildcards in the last component of a path, as the console expands them against the names in a
+// folder, and the order in which it lists the names that match.
+#pragma once
+
+#include <string_view>
+
+// Whether the component holds '*' or '?'.
+bool HasWildcard(std::u16string_view lastComponent);
+
+// '*' matches any run of characters, the empty one included; '?' exactly one character, a
+// surrogate pair being one. Letters match either case as far as ASCII, Latin-1, modern Greek,
+// Cyrillic and full-width Latin go (letters that the file system's case table maps one to one);
+// every other unit matches only itself. No DOS rules: "*.*" needs a dot, and '<', '>' and '"' are
+// plain characters. Time grows with the product of the lengths at worst, never exponentially.
+bool MatchesPattern(std::u16string_view name, std::u16string_view pattern);
+
+// The order of listed names: unit by unit with the same case folding as MatchesPattern (so "b"
+// comes before "C"), names equal that way by their exact units, so that no two names tie.
+bool NameLess(std::u16string_view a, std::u16string_view b);
+
+// A path split after its last '\' or '/': the folder keeps the separator ("C:\d\" and "*.txt",
+// "C:\" and "*"), so that folder + name is the path of a name found there. A path without one
+// has no folder, but "C:*.txt" (in drive C's current folder) splits after the colon.
+struct PathParts {
+    std::u16string_view folder;
+    std::u16string_view last;
+};
+PathParts SplitPath(std::u16string_view path);
