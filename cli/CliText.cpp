@@ -36,8 +36,3 @@ std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text) {
     if (pos != text.size()) return std::nullopt;
     return version;
 }
-
-std::u16string FormatFixedVersion(const FixedVersion& version) {
-    return DecimalU16(version[0]) + u'.' + DecimalU16(version[1]) + u'.' + DecimalU16(version[2]) +
-           u'.' + DecimalU16(version[3]);
-}

@@ -15,6 +15,5 @@ std::u16string DecimalU16(uint64_t value);
 std::optional<std::string> AsciiBytes(std::u16string_view text);
 
 // "A.B.C.D": exactly four decimal numbers 0..65535 between three dots, no sign and no spaces
-// (leading zeros are read as decimal, never as octal).
+// (leading zeros are read as decimal, never as octal); FixedVersionText writes it.
 std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text);
-std::u16string FormatFixedVersion(const FixedVersion& version);

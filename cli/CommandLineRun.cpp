@@ -39,7 +39,7 @@ class CommandLineRun {
     // The targets that one path names: itself, or the entries that match the wildcards of its
     // last component, in the order of their names.
     std::vector<std::u16string> Expand(const std::u16string& given) {
-        const PathParts parts = SplitLastComponent(given);
+        const PathParts parts = SplitPath(given);
         if (!HasWildcard(parts.last)) return {given};
         CString search = ExtendedFullPath(parts.folder.empty() ? L"." : ToWide(parts.folder));
         if (!search.empty() && search.back() != L'\\') search += L'\\';
@@ -146,9 +146,9 @@ class SetListener : public ModifyListener {
             }
         }
         if (const auto& fixed = preview.fileVersion)
-            line(u"文件版本号", FormatFixedVersion(fixed->first), FormatFixedVersion(fixed->second));
+            line(u"文件版本号", FixedVersionText(fixed->first), FixedVersionText(fixed->second));
         if (const auto& fixed = preview.productVersion)
-            line(u"产品版本号", FormatFixedVersion(fixed->first), FormatFixedVersion(fixed->second));
+            line(u"产品版本号", FixedVersionText(fixed->first), FixedVersionText(fixed->second));
         for (const auto& [key, change] : preview.strings)
             line(kVersionStringKeys[key].label, change.first, change.second);
         console_.Out(text);

@@ -41,7 +41,7 @@ void Line(std::u16string& out, std::u16string_view label, std::u16string_view va
 
 void OptionalVersion(JsonWriter& json, const std::optional<FixedVersion>& version) {
     if (version) {
-        json.String(FormatFixedVersion(*version));
+        json.String(FixedVersionText(*version));
     } else {
         json.Null();
     }
@@ -69,9 +69,9 @@ std::u16string ShowText(const TargetFacts& facts, int64_t utcOffsetSeconds) {
     Line(out, u"语言",
          version.languageName + u" (" + Hex4(version.language) + u", 代码页 " +
              DecimalU16(version.codePage) + u")");
-    if (version.fileVersion) Line(out, u"文件版本号", FormatFixedVersion(*version.fileVersion));
+    if (version.fileVersion) Line(out, u"文件版本号", FixedVersionText(*version.fileVersion));
     if (version.productVersion)
-        Line(out, u"产品版本号", FormatFixedVersion(*version.productVersion));
+        Line(out, u"产品版本号", FixedVersionText(*version.productVersion));
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (version.strings[i]) Line(out, kVersionStringKeys[i].label, *version.strings[i]);
     }

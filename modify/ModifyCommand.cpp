@@ -137,8 +137,8 @@ class Modification {
         }
         // Nothing to store: the file is not even opened for writing.
         if (!HasVersionEdits(request_.versionChanges)) return false;
-        return ReportVersionResult(StoreVersionStrings(target_->filePath, target_->version,
-                                                       request_.versionChanges.strings));
+        return ReportVersionResult(
+            StoreVersionStrings(target_->filePath, target_->version, request_.versionChanges));
     }
 
     // Every refusal that a step would meet, made before any step writes; the preview of what the

@@ -4,13 +4,8 @@
 
 namespace {
 
-std::u16string Decimal(uint32_t value) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value != 0);
-    return digits;
+std::u16string Utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
 }
 
 }  // namespace
@@ -46,7 +41,7 @@ std::u16string ModifyMessage(const ModifyReport& report) {
         case ModifyEvent::NoFixedVersion:
             return u"版本信息中没有固定版本号!\n版本信息未修改!";
         case ModifyEvent::StoreFailed:
-            return u"版本修改失败!\n错误代码: " + Decimal(report.error);
+            return u"版本修改失败!\n错误代码: " + Utf16(std::to_string(report.error));
         case ModifyEvent::ForceNotImplemented:
             return u"强制修改功能尚未实现!";
         case ModifyEvent::Done:

@@ -1,12 +1,13 @@
 // quorvane-cli.exe as scripts run it: a process whose output is captured through pipes, on copies
 // of the fixtures, each write judged by the file's bytes and by the platform's own version calls.
 #include <gtest/gtest.h>
-#include <imagehlp.h>
 #include <nlohmann/json.hpp>
 
 #include <thread>
 
 #include "tests/support/Probes.h"
+
+#include <imagehlp.h>
 
 namespace {
 
@@ -31,7 +32,8 @@ Ran RunCli(const std::wstring& args) {
     ::CreatePipe(&err[0], &err[1], &inherit, 0);
     ::SetHandleInformation(out[0], HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(err[0], HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW start{sizeof start};
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdOutput = out[1];
     start.hStdError = err[1];

@@ -58,9 +58,9 @@ std::string Describe(const CliCommand& c) {
     if (c.timesFrom) out << " from:" << Narrow(*c.timesFrom);
     for (const VersionEdit& edit : r.versionChanges.strings)
         out << " " << edit.key << "=" << Narrow(edit.text);
-    if (const auto& v = r.versionChanges.fileVersion) out << " f" << Narrow(FormatFixedVersion(*v));
+    if (const auto& v = r.versionChanges.fileVersion) out << " f" << Narrow(FixedVersionText(*v));
     if (const auto& v = r.versionChanges.productVersion)
-        out << " p" << Narrow(FormatFixedVersion(*v));
+        out << " p" << Narrow(FixedVersionText(*v));
     for (const std::u16string& path : c.paths) out << " " << Narrow(path);
     return out.str();
 }
@@ -136,7 +136,7 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
     }
     // The fixed versions, both ways.
     for (const std::u16string text : {u"0.0.0.0", u"65535.65535.65535.65535", u"1.20.300.4000"})
-        EXPECT_EQ(FormatFixedVersion(ParseFixedVersion(text).value_or(FixedVersion{9})), text);
+        EXPECT_EQ(FixedVersionText(ParseFixedVersion(text).value_or(FixedVersion{9})), text);
     EXPECT_EQ(ParseFixedVersion(u"01.002.0.9"), (FixedVersion{1, 2, 0, 9}));
     for (const char16_t* text :
          {u"1.2.3", u"1.2.3.4.5", u"1.2.3.65536", u"1.2.3.99999999999", u"1..3.4", u"+1.2.3.4",
