@@ -1,6 +1,5 @@
 #include "cli/IsoTime.h"
 
-#include <cstdio>
 #include <limits>
 
 #include "target/TimeText.h"
@@ -79,9 +78,7 @@ std::optional<uint64_t> ParseIsoTime(std::string_view text) {
 
 std::string FormatIsoTime(uint64_t ticks) {
     const LocalDateTime t = DateTimeAfter1601(static_cast<int64_t>(ticks / kTicksPerSecond));
-    char text[64];
-    std::snprintf(text, sizeof text, "%s%04d-%02d-%02dT%02d:%02d:%02d.%07dZ",
-                  t.year > 9999 ? "+" : "", t.year, t.month, t.day, t.hour, t.minute, t.second,
-                  static_cast<int>(ticks % kTicksPerSecond));
-    return text;
+    std::string text = (t.year > 9999 ? "+" : "") + DateTimeText(t, 'T') + '.';
+    AppendDigits(text, static_cast<int64_t>(ticks % kTicksPerSecond), 7);
+    return text + 'Z';
 }

@@ -74,16 +74,34 @@ static_assert(DaysFromCivil(1970, 1, 1) == 0);
 static_assert(kEpochDays == -134774);
 static_assert(kLastTimeTextSecond <= kLastFileTimeSecond);
 
-void AppendDigits(std::string& out, int value, int width) {
-    char digits[4];
-    for (int i = width - 1; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + value % 10);
+}  // namespace
+
+void AppendDigits(std::string& out, int64_t value, int width) {
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
-    }
-    out.append(digits, static_cast<size_t>(width));
+    } while (value != 0 || count < width);
+    while (count > 0) out += digits[--count];
 }
 
-}  // namespace
+std::string DateTimeText(const LocalDateTime& t, char separator) {
+    std::string text;
+    text.reserve(kTimeTextLength);
+    AppendDigits(text, t.year, 4);
+    text += '-';
+    AppendDigits(text, t.month, 2);
+    text += '-';
+    AppendDigits(text, t.day, 2);
+    text += separator;
+    AppendDigits(text, t.hour, 2);
+    text += ':';
+    AppendDigits(text, t.minute, 2);
+    text += ':';
+    AppendDigits(text, t.second, 2);
+    return text;
+}
 
 bool IsValidTimeText(const std::string& text) {
     if (text.size() != kTimeTextLength) {
@@ -140,22 +158,7 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
     if (localSeconds < 0) {
         return std::string();
     }
-    const LocalDateTime t = DateTimeAfter1601(localSeconds);
-
-    std::string text;
-    text.reserve(kTimeTextLength);
-    AppendDigits(text, t.year, 4);
-    text += '-';
-    AppendDigits(text, t.month, 2);
-    text += '-';
-    AppendDigits(text, t.day, 2);
-    text += ' ';
-    AppendDigits(text, t.hour, 2);
-    text += ':';
-    AppendDigits(text, t.minute, 2);
-    text += ':';
-    AppendDigits(text, t.second, 2);
-    return text;
+    return DateTimeText(DateTimeAfter1601(localSeconds), ' ');
 }
 
 std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds) {

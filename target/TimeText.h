@@ -18,6 +18,12 @@ struct LocalDateTime {
     int second;
 };
 
+// The decimal digits of a value that is not negative, zeros before them up to `width`.
+void AppendDigits(std::string& out, int64_t value, int width);
+
+// "%Y-%m-%d", the separator, "%H:%M:%S": a TimeText with ' ', an ISO 8601 date and time with 'T'.
+std::string DateTimeText(const LocalDateTime& time, char separator);
+
 // True when text has the shape of a TimeText: exactly 19 bytes, digits at every position
 // except 4, 7, 10, 13, 16 (which are not looked at). Bytes, not characters: a full-width digit
 // is two bytes and not a digit.
