@@ -25,6 +25,16 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
         EXPECT_EQ(AttributeWordToWrite(loaded, ChangeFromBoxes(ticked)), written)
             << std::hex << loaded;
     }
+    // Shown: each of the eight bits ticks its own box alone; the bits no box shows tick none.
+    const uint32_t shown[] = {0x1, 0x2, 0x4, 0x10, 0x20, 0x40, 0x80, 0x100};
+    for (size_t box = 0; box < 8; ++box) {
+        AttributeBoxes alone{};
+        alone[box] = true;
+        EXPECT_EQ(ShownAttributeBoxes(shown[box] | 0x4808), alone) << box;
+    }
+    // A change names only some bits: the others stay as loaded, and only changeable ones move.
+    EXPECT_EQ(AttributeWordToWrite(0x26, {0x1 | 0x10, 0x2}), 0x25u);
+    EXPECT_EQ(AttributeWordToWrite(0x10, {0, 0xFFFFFFFF}), 0x10u);
 }
 
 TEST(ModifyPlan, StepsInTheirOrder) {

@@ -27,8 +27,9 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
         EXPECT_EQ(TimeTextToFileTime(text, offset).value_or(0), ticks) << text;
     }
     EXPECT_EQ(FileTimeToTimeText(k2015 + kSecond - 1, 0), "2015-01-02 03:04:05");  // no fraction
-    EXPECT_EQ(FileTimeToTimeText(kLast, 1), "");  // past what the text can show
-    EXPECT_EQ(FileTimeToTimeText(0, 0), "");      // the platform's "no time"
+    EXPECT_EQ(FileTimeToTimeText(kLast, 1), "");     // past what the text can show
+    EXPECT_EQ(FileTimeToTimeText(0, 0), "");         // the platform's "no time"
+    EXPECT_EQ(FileTimeToTimeText(kSecond, -2), "");  // local time before 1601
     // The separators are not looked at; the digits' bytes are, so a full-width 2 is none.
     EXPECT_EQ(TimeTextToFileTime("2015/01/02T03.04.05", 0), k2015);
     EXPECT_TRUE(IsValidTimeText("9999-99-99 99:99:99"));

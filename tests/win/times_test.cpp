@@ -32,9 +32,13 @@ TEST_F(Times, UneditedOnesComeBackExactlyTypedOnesToTheSecondOnFilesAndFolders) 
         SetText(IDC_EDIT_NEW_MODIFIED, L"2015-01-02 03:04:05");
         dialog.OnOK();
         EXPECT_EQ(FileTimes(target)[2], Ticks(FromLocal(2015, 3)));
+        // A superscript that code page 936 would only best-fit to a digit is none.
+        SetText(IDC_EDIT_NEW_CREATED, L"2015-01-02 03:04:0\u00b9");
+        dialog.OnOK();
         // The refusals bear the application's name: the executable's, without its extension.
         EXPECT_EQ(messages, (Texts{L"提示|文件修改完成!", L"提示|文件修改完成!",
                                    L"Quorvane|新的修改时间不符合要求!", L"提示|文件修改完成!",
+                                   L"Quorvane|新的创建时间不符合要求!", L"提示|文件修改完成!",
                                    L"Quorvane|新的创建时间不符合要求!", L"提示|文件修改完成!"}));
         messages.clear();
     }
