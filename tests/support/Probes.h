@@ -75,6 +75,26 @@ inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_
     return value;
 }
 
+// The fixed file and product versions as the platform's version calls read them, "A.B.C.D A.B.C.D".
+inline std::wstring PlatformFixedVersions(const std::wstring& path) {
+    std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr) + 1);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    ::GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data());
+    if (!::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&info), &length))
+        return L"-";
+    const DWORD words[] = {info->dwFileVersionMS, info->dwFileVersionLS, info->dwProductVersionMS,
+                           info->dwProductVersionLS};
+    std::wstring text;
+    for (int i = 0; i < 4; ++i) {
+        text += std::to_wstring(words[i] >> 16) + L"." + std::to_wstring(words[i] & 0xFFFF) +
+                (i == 3   ? L""
+                 : i == 1 ? L" "
+                          : L".");
+    }
+    return text;
+}
+
 // A drop of `paths` as the shell makes it: DROPFILES, then the wide paths, each ended, and an
 // empty one. Whoever takes the drop frees it.
 inline HDROP MakeDrop(const std::vector<std::wstring>& paths) {
