@@ -77,13 +77,3 @@ bool NameLess(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return a.size() < b.size();
     return a < b;
 }
-
-PathParts SplitPath(std::u16string_view path) {
-    size_t cut = path.find_last_of(u"\\/");
-    if (cut != std::u16string_view::npos) {
-        ++cut;
-    } else {
-        cut = path.size() >= 2 && path[1] == u':' ? 2 : 0;
-    }
-    return {path.substr(0, cut), path.substr(cut)};
-}

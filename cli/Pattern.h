@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "target/ExtendedPath.h"  // SplitPath
+
 // Whether the component holds '*' or '?'.
 bool HasWildcard(std::u16string_view lastComponent);
 
@@ -17,12 +19,3 @@ bool MatchesPattern(std::u16string_view name, std::u16string_view pattern);
 // The order of listed names: unit by unit with the same case folding as MatchesPattern (so "b"
 // comes before "C"), names equal that way by their exact units, so that no two names tie.
 bool NameLess(std::u16string_view a, std::u16string_view b);
-
-// A path split after its last '\' or '/': the folder keeps the separator ("C:\d\" and "*.txt",
-// "C:\" and "*"), so that folder + name is the path of a name found there. A path without one
-// has no folder, but "C:*.txt" (in drive C's current folder) splits after the colon.
-struct PathParts {
-    std::u16string_view folder;
-    std::u16string_view last;
-};
-PathParts SplitPath(std::u16string_view path);

@@ -90,3 +90,13 @@ std::u16string ThroughSysnative(std::u16string_view path, std::u16string_view wi
     return std::u16string(path.substr(0, end - kSystem.size())) + u"\\Sysnative" +
            std::u16string(path.substr(end));
 }
+
+PathParts SplitPath(std::u16string_view path) {
+    size_t cut = path.find_last_of(u"\\/");
+    if (cut != std::u16string_view::npos) {
+        ++cut;
+    } else {
+        cut = path.size() >= 2 && path[1] == u':' ? 2 : 0;
+    }
+    return {path.substr(0, cut), path.substr(cut)};
+}

@@ -28,3 +28,12 @@ std::u16string PlainPath(std::u16string_view path);
 // back as it is. Either may begin with "\\?\"; the path's is kept.
 std::u16string ThroughSysnative(std::u16string_view extendedPath,
                                 std::u16string_view windowsFolder);
+
+// A path split after its last '\' or '/': the folder keeps the separator ("C:\d\" and "*.txt",
+// "C:\" and "*"), so that folder + name is the path of a name found there. A path without one
+// has no folder, but "C:*.txt" (in drive C's current folder) splits after the colon.
+struct PathParts {
+    std::u16string_view folder;
+    std::u16string_view last;
+};
+PathParts SplitPath(std::u16string_view path);

@@ -38,15 +38,21 @@ std::u16string RedirectedWindowsFolder() {
 
 CString ExtendedFullPath(const CString& path) {
     std::optional<std::u16string> extended = ExtendedPath(ToUtf16(path));
-    if (!extended) {
-        // Only a path that is not full goes through GetFullPathNameW, which would also drop a
-        // trailing dot or space from the last name.
-        const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (!extended && !path.empty()) {
+        // A path that is not full ("twin.", "dir\a", "C:a", "\a") is made full by the system up
+        // to its last name, which stays exactly as given: GetFullPathNameW would drop a trailing
+        // dot or space from it. A last name "." or ".." is the system's to resolve.
+        const std::u16string given = ToUtf16(path);
+        PathParts parts = SplitPath(given);
+        if (parts.last == u"." || parts.last == u"..") parts = {given, {}};
+        const CString folder = parts.folder.empty() ? CString(L".") : ToWide(parts.folder);
+        const DWORD size = ::GetFullPathNameW(folder.c_str(), 0, nullptr, nullptr);
         CString full(size, L'\0');
         const DWORD length =
-            size ? ::GetFullPathNameW(path.c_str(), size, full.data(), nullptr) : 0;
+            size ? ::GetFullPathNameW(folder.c_str(), size, full.data(), nullptr) : 0;
         full.resize(length < size ? length : 0);
-        extended = ExtendedPath(ToUtf16(full));
+        if (!full.empty() && !parts.last.empty() && full.back() != L'\\') full += L'\\';
+        if (!full.empty()) extended = ExtendedPath(ToUtf16(full) + std::u16string(parts.last));
     }
     // What the user chose in System32 is the file there, not SysWOW64's of the same name.
     static const std::u16string redirected = RedirectedWindowsFolder();

@@ -23,7 +23,7 @@ std::string Drain(HANDLE pipe) {
     return bytes;
 }
 
-Ran RunCli(const std::wstring& args) {
+Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out[2], err[2];  // read, write
     ::CreatePipe(&out[0], &out[1], &inherit, 0);
@@ -39,7 +39,7 @@ Ran RunCli(const std::wstring& args) {
     PROCESS_INFORMATION process{};
     Ran ran{~0u, {}, {}};
     const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                          nullptr, &start, &process);
+                                          folder, &start, &process);
     ::CloseHandle(out[1]);
     ::CloseHandle(err[1]);
     std::thread errors([&] { ran.err = Drain(err[0]); });
@@ -193,6 +193,11 @@ TEST_F(Cli, SignedProgramsAndTimesFromAnotherFile) {
     ::CloseHandle(file);
     EXPECT_EQ(RunCli(L"set --times-from " + Quoted(source) + L" " + Quoted(target)).status, 0u);
     EXPECT_EQ(FileTimes(target), FileTimes(source));  // to the 100 ns
+    // A name relative to the current folder, ending in a dot: the item itself, not "target".
+    WriteAll(L"\\\\?\\" + target + L".", "dot");
+    EXPECT_EQ(RunCli(L"set --attrib +H target.txt.", folder.c_str()).status, 0u);
+    EXPECT_TRUE(::GetFileAttributesW((L"\\\\?\\" + target + L".").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     // A pipe gets UTF-8: a name outside code page 936 survives.
     const std::wstring korean = folder + L"\\제품.txt";
     WriteAll(korean, "k");
