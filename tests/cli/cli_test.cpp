@@ -23,7 +23,8 @@ std::string Drain(HANDLE pipe) {
     return bytes;
 }
 
-Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr) {
+// With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`.
+Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out[2], err[2];  // read, write
     ::CreatePipe(&out[0], &out[1], &inherit, 0);
@@ -34,7 +35,7 @@ Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr) {
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdOutput = out[1];
-    start.hStdError = err[1];
+    start.hStdError = merged ? out[1] : err[1];
     std::wstring line = L"\"" + BuildPath(L"quorvane-cli.exe") + L"\" " + args;
     PROCESS_INFORMATION process{};
     Ran ran{~0u, {}, {}};
@@ -102,14 +103,15 @@ TEST_F(Cli, SetsEveryKindOfChangeAndShowsItAsJson) {
     EXPECT_EQ(PlatformFixedVersions(file), L"2.1.0.7 1.0.0.123");
 
     ::CreateDirectoryW((folder + L"\\dir").c_str(), nullptr);
+    WriteAll(folder + L"\\Z.txt", "");
     const Ran show = RunCli(L"show --json " + Quoted(folder + L"\\*"));  // sorted by name
     ASSERT_EQ(show.status, 0u) << show.err;
     const nlohmann::json all = nlohmann::json::parse(show.out);
-    ASSERT_EQ(all.size(), 3u);
-    const nlohmann::json& shown = all[1];
-    EXPECT_EQ(all[0]["name"], "dir");
+    ASSERT_EQ(all.size(), 4u);
+    const nlohmann::json& shown = all[2];
+    EXPECT_EQ(all[0]["name"].get<std::string>() + all[1]["name"].get<std::string>(), "dirZ.txt");
     EXPECT_TRUE(all[0]["attributes"]["directory"] && all[0]["version"].is_null());
-    EXPECT_EQ(all[2]["name"], Utf8(L"버전😀.exe_bak"));
+    EXPECT_EQ(all[3]["name"], Utf8(L"버전😀.exe_bak"));
     EXPECT_EQ(shown["path"], Utf8(file));
     EXPECT_EQ(shown["name"], Utf8(L"버전😀.exe"));
     EXPECT_EQ(shown["size"], original.size());
@@ -145,18 +147,24 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
         EXPECT_EQ(ran.status, 1u) << ran.out;
         EXPECT_TRUE(unchanged() && ran.out.empty()) << ran.err;
     }
-    const Ran dry = RunCli(L"set --dry-run --attrib +H --version ProductName=X " + Quoted(program));
+    const Ran dry = RunCli(
+        L"set --dry-run --attrib +H --version FileVersion=X --modified "
+        L"2020-01-01T00:00:00Z " +
+        Quoted(program));
     EXPECT_EQ(dry.status, 0u);
-    EXPECT_NE(dry.out.find("示例产品 → X"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("1.0.0.123 → X"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("→ 2020-01-01T00:00:00.0000000Z"), std::string::npos) << dry.out;
     EXPECT_TRUE(unchanged());
     EXPECT_EQ(::GetFileAttributesW((program + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
 
     const Ran both = RunCli(L"set --attrib +H --version ProductName=产品 " + Quoted(text) + L" " +
-                            Quoted(program) + L" " + Quoted(folder + L"\\none*"));
+                                Quoted(program) + L" " + Quoted(folder + L"\\none*"),
+                            nullptr, true);  // both streams in one, in the order written
     EXPECT_EQ(both.status, 1u);
     EXPECT_FALSE(::GetFileAttributesW(text.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(PlatformVersionString(program, L"ProductName"), L"产品");
-    EXPECT_EQ(both.err, Utf8(text) + ": 文件没有版本信息! 版本信息未修改!\n" + Utf8(folder) +
+    EXPECT_EQ(both.out, Utf8(text) + ": 文件没有版本信息! 版本信息未修改!\n" + Utf8(program) +
+                            ": 文件修改完成!\n" + Utf8(folder) +
                             "\\none*: 没有与之匹配的文件或文件夹!\n");
     // The command line itself wrong: nothing touched at all.
     for (const wchar_t* wrong :
