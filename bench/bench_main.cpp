@@ -1,7 +1,7 @@
 // Quorvane's benchmark: start-up and memory against a bare dialog program, loading and modifying
-// targets of very different sizes, size, and a soak of many modifications in the running program.
-// Prints one Markdown table of medians and ratios. Run by scripts/bench, under Wine in Chinese
-// (PRC) on a virtual display.
+// targets of very different sizes, size, a soak of many modifications in the running program, and
+// quorvane-cli.exe over a thousand targets in one call against one. Prints one Markdown table of
+// medians and ratios. Run by scripts/bench, under Wine in Chinese (PRC) on a virtual display.
 #include <windows.h>
 #include <psapi.h>
 
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/UiServices.h"
@@ -29,6 +30,10 @@ constexpr int kLargeLoads = 50;
 constexpr int kSmallStores = 100;
 constexpr int kLargeStores = 30;
 constexpr int kSoakCycles = 300;
+constexpr int kCliRuns = 10;  // of each call, alternating
+constexpr int kCliMemoryRuns = 3;
+constexpr int kCliCopies = 1000;
+constexpr int kCliNamings = 10;  // the copies named ten times over: 10,000 targets
 
 constexpr uint64_t kSmallSize = 100 * 1024;
 constexpr uint64_t kLargeSize = 200ull * 1024 * 1024;
@@ -394,6 +399,115 @@ double MedianStore(Form& form, RecordingUi& ui, const std::wstring& path, int ru
     return Median(samples);
 }
 
+// ---- The command line as its own process ----
+
+// Copies of the fixture for quorvane-cli.exe, in a folder of their own that is its current folder,
+// so that a thousand names fit on one command line: 000.exe to 999.exe, and single.exe, which no
+// pattern of three characters matches.
+class Copies {
+  public:
+    Copies() {
+        wchar_t base[MAX_PATH];
+        ::GetTempPathW(MAX_PATH, base);
+        folder =
+            std::wstring(base) + L"quorvane-bench-cli-" + std::to_wstring(::GetCurrentProcessId());
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring fixture = BuildPath(L"tests/fixtures/ver_chinese.exe");
+        for (int i = 0; i <= kCliCopies; ++i) {
+            const std::wstring name = i < kCliCopies ? NameOf(i) : L"single.exe";
+            if (!::CopyFileW(fixture.c_str(), (folder + L"\\" + name).c_str(), FALSE)) {
+                Fail(L"cannot copy the fixture ver_chinese.exe");
+            }
+            if (i < kCliCopies) all += (i ? L" " : L"") + name;
+        }
+    }
+    ~Copies() { RemoveTree(folder); }
+
+    std::wstring folder;
+    std::wstring all;  // the thousand names, without single.exe
+
+  private:
+    static std::wstring NameOf(int i) {
+        wchar_t name[16];
+        swprintf(name, 16, L"%03d.exe", i);
+        return name;
+    }
+};
+
+SIZE_T PeakWorkingSetOf(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    return ::GetProcessMemoryInfo(process, &memory, sizeof memory) ? memory.PeakWorkingSetSize : 0;
+}
+
+struct CliRun {
+    double ms;
+    SIZE_T peakWorkingSet;
+};
+
+// Runs quorvane-cli.exe in the copies' folder as a script would, its standard output and error
+// drained from a pipe, and checks that it succeeded and printed `marker` once for each of the
+// `targets`; the time from its start until it has exited. When `watch`, follows its peak working
+// set too: Wine answers for another process only while it runs (with zeros once it has exited), so
+// it is read every millisecond until the exit, and once more after it for Windows' final answer.
+CliRun RunCli(const Copies& copies, const std::wstring& arguments, size_t targets,
+              const std::string& marker, bool watch = false) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read, write;
+    if (!::CreatePipe(&read, &write, &inherit, 0)) Fail(L"cannot make a pipe");
+    ::SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = start.hStdError = write;
+    const std::wstring exe = BuildPath(L"quorvane-cli.exe");
+    std::wstring line = L"\"" + exe + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const double begin = Now();
+    const bool started = ::CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
+                                          nullptr, copies.folder.c_str(), &start, &process);
+    ::CloseHandle(write);
+    if (!started) Fail(L"cannot start " + exe);
+    CliRun run{0, 0};
+    std::thread watcher;
+    if (watch) {
+        watcher = std::thread([&run, &process] {
+            do {
+                run.peakWorkingSet =
+                    std::max(run.peakWorkingSet, PeakWorkingSetOf(process.hProcess));
+            } while (::WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT);
+            run.peakWorkingSet = std::max(run.peakWorkingSet, PeakWorkingSetOf(process.hProcess));
+        });
+    }
+    std::string output;
+    char chunk[64 * 1024];
+    for (DWORD got; ::ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got;) {
+        output.append(chunk, got);
+    }
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    run.ms = Now() - begin;
+    if (watcher.joinable()) watcher.join();
+    DWORD status = 1;
+    ::GetExitCodeProcess(process.hProcess, &status);
+    ::CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(read);
+    size_t printed = 0;
+    for (size_t at = 0; (at = output.find(marker, at)) != std::string::npos; at += marker.size()) {
+        ++printed;
+    }
+    if (status != 0 || printed != targets) {
+        std::fprintf(stderr, "%s\n", output.substr(0, 2000).c_str());
+        Fail(L"quorvane-cli.exe " + arguments.substr(0, 60) + L"... ended with " +
+             std::to_wstring(status) + L", " + std::to_wstring(printed) + L" of " +
+             std::to_wstring(targets) + L" targets done");
+    }
+    if (watch && run.peakWorkingSet == 0) {
+        Fail(L"the platform reports no working set for quorvane-cli.exe");
+    }
+    return run;
+}
+
 // ---- The table ----
 
 std::string Ms(double value) {
@@ -496,6 +610,42 @@ int main() {
         }
     }
 
+    // The command line: a thousand targets in one call against one, the two calls in turn. Each
+    // set stores the other of two product names and flips the hidden bit (Wine keeps the archive
+    // bit set whatever is written), so that every call really writes every target.
+    const Copies copies;
+    const std::string shown = "{\"path\":", written = u8"文件修改完成!";
+    std::vector<double> showMany, showOne, setMany, setOne;
+    for (int run = -1; run < kCliRuns; ++run) {
+        const double many = RunCli(copies, L"show --json " + copies.all, kCliCopies, shown).ms;
+        const double one = RunCli(copies, L"show --json single.exe", 1, shown).ms;
+        if (run >= 0) {
+            showMany.push_back(many);
+            showOne.push_back(one);
+        }
+    }
+    // Peak working set over ten targets and over ten thousand: the thousand copies named ten
+    // times, by a pattern that matches them all.
+    std::vector<double> memoryFew, memoryMany;
+    std::wstring everyCopy;
+    for (int i = 0; i < kCliNamings; ++i) everyCopy += L" ???.exe";
+    for (int run = 0; run < kCliMemoryRuns; ++run) {
+        memoryFew.push_back(RunCli(copies, L"show --json 00?.exe", 10, shown, true).peakWorkingSet);
+        memoryMany.push_back(
+            RunCli(copies, L"show --json" + everyCopy, kCliCopies * kCliNamings, shown, true)
+                .peakWorkingSet);
+    }
+    for (int run = -1; run < kCliRuns; ++run) {
+        const std::wstring change = run % 2 ? L"set --version ProductName=产品甲 --attrib +H "
+                                            : L"set --version ProductName=产品乙 --attrib -H ";
+        const double many = RunCli(copies, change + copies.all, kCliCopies, written).ms;
+        const double one = RunCli(copies, change + L"single.exe", 1, written).ms;
+        if (run >= 0) {
+            setMany.push_back(many);
+            setOne.push_back(one);
+        }
+    }
+
     // Loading and storing, in this process through the real dialog.
     RecordingUi ui;
     Form form;
@@ -507,9 +657,12 @@ int main() {
     const double storeLarge = MedianStore(form, ui, targets.large, kLargeStores);
     const double storeHuge = MedianStore(form, ui, targets.huge, kLargeStores);
 
-    WIN32_FILE_ATTRIBUTE_DATA program{};
-    ::GetFileAttributesExW(quorvane.c_str(), GetFileExInfoStandard, &program);
-    const double size = program.nFileSizeLow;
+    const auto sizeOf = [](const std::wstring& path) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+        return static_cast<double>(data.nFileSizeLow);
+    };
+    const double size = sizeOf(quorvane), cliSize = sizeOf(BuildPath(L"quorvane-cli.exe"));
 
     const std::string starts = std::to_string(kStartRuns) + " + " + std::to_string(kStartRuns);
     const std::string cycles = std::to_string(kSoakCycles);
@@ -537,10 +690,14 @@ int main() {
         Ratio(startedMemory, bareMemory));
     Row("Memory: peak working set after loading the 200 MB executable", "1", MiBText(loadedMemory),
         bareText, Ratio(loadedMemory, bareMemory));
-    char bytes[32];
-    std::snprintf(bytes, sizeof bytes, "%.0f bytes", size);
-    Row("Size: Quorvane.exe (win64, stripped)", "—", bytes, "limit: 307200 bytes",
-        Ratio(size, kSizeLimit));
+    const auto sizeRow = [](const std::string& program, double bytes) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.0f bytes", bytes);
+        Row("Size: " + program + " (win64, stripped)", "—", text, "limit: 307200 bytes",
+            Ratio(bytes, kSizeLimit));
+    };
+    sizeRow("Quorvane.exe", size);
+    sizeRow("quorvane-cli.exe", cliSize);
     Row("Soak: handles after " + cycles + " cycles, without the " +
             std::to_string(afterLast.dialogHistoryKeys) + " keys that Wine's file dialog left open",
         cycles, std::to_string(afterLast.handles),
@@ -552,5 +709,18 @@ int main() {
     Row("Soak: working set after " + cycles + " cycles", cycles, MiBText(afterLast.workingSet),
         "after the first: " + MiBText(afterFirst.workingSet),
         Ratio(afterLast.workingSet, afterFirst.workingSet));
+    const std::string cliRuns = std::to_string(kCliRuns) + " + " + std::to_string(kCliRuns);
+    const double showManyMs = Median(showMany), showOneMs = Median(showOne);
+    const double setManyMs = Median(setMany), setOneMs = Median(setOne);
+    Row("Command line: show --json, 1,000 copies of a 16 KB executable in one call", cliRuns,
+        Ms(showManyMs), "one target: " + Ms(showOneMs), Ratio(showManyMs, showOneMs));
+    Row("Command line: set --version ProductName=… --attrib ±H, the 1,000 copies in one call",
+        cliRuns, Ms(setManyMs), "one target: " + Ms(setOneMs), Ratio(setManyMs, setOneMs));
+    const auto few = static_cast<SIZE_T>(Median(memoryFew));
+    const auto many = static_cast<SIZE_T>(Median(memoryMany));
+    Row("Command line: peak working set, show --json over 10,000 targets (the 1,000 copies named "
+        "10 times)",
+        std::to_string(kCliMemoryRuns) + " + " + std::to_string(kCliMemoryRuns), MiBText(many),
+        "10 targets: " + MiBText(few), Ratio(many, few));
     return 0;
 }
