@@ -6,8 +6,11 @@ LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bo
     snapshot = TargetSnapshot();
     snapshot.path = path;
     snapshot.filePath = ExtendedFullPath(path);
-    if (toModify && IsProgramItself(snapshot.filePath)) return LoadOutcome::ProgramItself;
+    // The program's own file is always there to be found.
     if (!FindTarget(snapshot.filePath, snapshot.entry)) return LoadOutcome::NotFound;
+    if (toModify && IsProgramItself(snapshot.filePath, snapshot.entry)) {
+        return LoadOutcome::ProgramItself;
+    }
     if (snapshot.entry.dwFileAttributes == INVALID_FILE_ATTRIBUTES) return LoadOutcome::Unreadable;
     snapshot.version = ReadVersionStrings(snapshot.filePath);
     return LoadOutcome::Loaded;

@@ -69,13 +69,30 @@ bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
     return true;
 }
 
-bool IsProgramItself(const CString& path) {
-    const ScopedHandle program(OpenForIdentity(ExtendedFullPath(ProgramPath()).c_str()));
+bool IsProgramItself(const CString& path, const WIN32_FIND_DATAW& entry) {
+    // The program's own identity, read once: each read is slow (under Wine a request to another
+    // process for the volume's serial number), and a command names thousands of targets.
+    static const struct Program {
+        bool known;
+        BY_HANDLE_FILE_INFORMATION info;
+    } program = [] {
+        Program own{};
+        const ScopedHandle file(OpenForIdentity(ExtendedFullPath(ProgramPath()).c_str()));
+        own.known = Identity(file.get(), own.info);
+        return own;
+    }();
+    // A file of another size is another file; a link's own entry says nothing of its target.
+    if (!program.known || (!(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                           (entry.nFileSizeHigh != program.info.nFileSizeHigh ||
+                            entry.nFileSizeLow != program.info.nFileSizeLow))) {
+        return false;
+    }
     const ScopedHandle target(OpenForIdentity(path.c_str()));
-    BY_HANDLE_FILE_INFORMATION a, b;
-    return Identity(program.get(), a) && Identity(target.get(), b) &&
-           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    BY_HANDLE_FILE_INFORMATION info;
+    return Identity(target.get(), info) &&
+           program.info.dwVolumeSerialNumber == info.dwVolumeSerialNumber &&
+           program.info.nFileIndexHigh == info.nFileIndexHigh &&
+           program.info.nFileIndexLow == info.nFileIndexLow;
 }
 
 CString NameAfterLastBackslash(const CString& path) {

@@ -21,9 +21,9 @@ CString ExtendedFullPath(const CString& path);
 // another item.
 bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry);
 
-// True when `path` names the running program's own file, however it is spelt (letter case,
-// short names, links): the same volume and file index.
-bool IsProgramItself(const CString& path);
+// True when `path`, whose directory entry is `entry`, names the running program's own file,
+// however it is spelt (letter case, short names, links): the same volume and file index.
+bool IsProgramItself(const CString& path, const WIN32_FIND_DATAW& entry);
 
 // The text after the last backslash: the whole path when it holds none.
 CString NameAfterLastBackslash(const CString& path);
