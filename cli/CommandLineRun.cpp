@@ -45,10 +45,10 @@ class CommandLineRun {
         if (!search.empty() && search.back() != L'\\') search += L'\\';
         std::vector<std::u16string> names;
         WIN32_FIND_DATAW entry;
-        const HANDLE found =
-            search.empty() ? INVALID_HANDLE_VALUE
-                           : ::FindFirstFileExW((search + L"*").c_str(), FindExInfoBasic, &entry,
-                                                FindExSearchNameMatch, nullptr, 0);
+        const HANDLE found = search.empty()
+                                 ? INVALID_HANDLE_VALUE
+                                 : ::FindFirstFileExW((search + L"*").c_str(), FindExInfoBasic,
+                                                      &entry, FindExSearchNameMatch, nullptr, 0);
         if (found != INVALID_HANDLE_VALUE) {
             do {
                 const std::u16string name = ToUtf16(entry.cFileName);
@@ -64,8 +64,9 @@ class CommandLineRun {
     }
 
     // Loads a target, or says why it cannot be.
-    bool Load(const std::u16string& path, TargetSnapshot& snapshot, bool toModify) {
-        switch (LoadTargetSnapshot(ToWide(path), snapshot, toModify)) {
+    bool Load(const std::u16string& path, TargetSnapshot& snapshot, bool toModify,
+              bool readVersion) {
+        switch (LoadTargetSnapshot(ToWide(path), snapshot, toModify, readVersion)) {
             case LoadOutcome::Loaded:
                 return true;
             case LoadOutcome::ProgramItself:
@@ -137,7 +138,8 @@ class SetListener : public ModifyListener {
                                   const std::u16string& after) {
             text += u"  " + label + u": " + before + u" → " + after + u"\n";
         };
-        if (preview.attributes) line(u"属性", Hex(preview.attributes->first), Hex(preview.attributes->second));
+        if (preview.attributes)
+            line(u"属性", Hex(preview.attributes->first), Hex(preview.attributes->second));
         static const char16_t* const kTimeLabels[] = {u"创建时间", u"修改时间", u"访问时间"};
         for (size_t i = 0; i < 3; ++i) {
             if (const auto& time = preview.times[i]) {
@@ -195,7 +197,8 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
             return 1;
         }
         const std::array<uint64_t, 3> times = EntryTimes(entry);
-        for (size_t i = 0; i < 3; ++i) command.request.newTimes[i] = {NewTime::Kind::Exact, "", "", times[i]};
+        for (size_t i = 0; i < 3; ++i)
+            command.request.newTimes[i] = {NewTime::Kind::Exact, "", "", times[i]};
     }
     const bool show = command.verb == CliCommand::Verb::Show;
     const int64_t utcOffset = UtcOffsetNow();
@@ -204,7 +207,7 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
     for (const std::u16string& given : command.paths) {
         for (const std::u16string& path : run.Expand(given)) {
             TargetSnapshot snapshot;
-            if (!run.Load(path, snapshot, !show)) continue;
+            if (!run.Load(path, snapshot, !show, show || command.request.versions)) continue;
             if (!show) {
                 SetListener listener(run, console, path);
                 RunModify(&snapshot, command.request, listener);

@@ -126,8 +126,10 @@ class Modification {
     }
 
     bool StoreVersions() {
-        // The file is read afresh: its language, and whether it still has a Translation.
-        const LoadedVersion now = ReadVersionStrings(target_->filePath);
+        // The file is read afresh (its language, and whether it still has a Translation), unless
+        // a check has just read it.
+        const LoadedVersion now =
+            request_.checkFirst ? target_->version : ReadVersionStrings(target_->filePath);
         if (now.state == LoadedVersion::State::NoTranslation) {
             Report(ModifyEvent::NoTranslation);
             return false;

@@ -2,7 +2,8 @@
 
 #include "target/TargetFile.h"
 
-LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bool toModify) {
+LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bool toModify,
+                               bool readVersion) {
     snapshot = TargetSnapshot();
     snapshot.path = path;
     snapshot.filePath = ExtendedFullPath(path);
@@ -12,6 +13,6 @@ LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bo
         return LoadOutcome::ProgramItself;
     }
     if (snapshot.entry.dwFileAttributes == INVALID_FILE_ATTRIBUTES) return LoadOutcome::Unreadable;
-    snapshot.version = ReadVersionStrings(snapshot.filePath);
+    if (readVersion) snapshot.version = ReadVersionStrings(snapshot.filePath);
     return LoadOutcome::Loaded;
 }

@@ -24,5 +24,7 @@ enum class LoadOutcome {
 };
 
 // Takes the snapshot of the item at `path`; the snapshot holds the path whatever the outcome. The
-// program's own file is refused to a load for modifying, and may be shown.
-LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bool toModify = true);
+// program's own file is refused to a load for modifying, and may be shown. The version strings
+// are left unread where nothing will use them (a command that changes no version information).
+LoadOutcome LoadTargetSnapshot(const CString& path, TargetSnapshot& snapshot, bool toModify = true,
+                               bool readVersion = true);
