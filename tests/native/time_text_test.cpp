@@ -14,7 +14,6 @@ TEST(TimeText, ShownAndTypedTextsAreFileTimesMovedByTodaysOffset) {
     // Both ways: the shown text of a file time, and the file time of a typed text.
     for (const auto& [ticks, offset, text] :
          std::vector<std::tuple<uint64_t, int64_t, const char*>>{
-             {k2015, 0, "2015-01-02 03:04:05"},
              {k2015, 8 * kHour, "2015-01-02 11:04:05"},
              {k2015, -5 * kHour, "2015-01-01 22:04:05"},
              {k2015 + 45 * 60 * kSecond, 5 * kHour + 45 * 60, "2015-01-02 09:34:05"},
@@ -55,8 +54,7 @@ TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
     const NewTime typed{Kind::Typed, "2000-02-29 00:00:00", "2015-01-02 03:04:05", 0};
     const NewTime outOfRange{Kind::Typed, "2015-02-30 00:00:00", "", 0};
     const NewTime misshapen{Kind::Typed, "2015-01-02", "", 0};
-    const NewTime first{Kind::Typed, "1601-01-01 00:00:00", "",
-                        0};  // the file time 0: "leave as it is"
+    const NewTime first{Kind::Typed, "1601-01-01 00:00:00", "", 0};  // file time 0: "unchanged"
     const NewTime kept{}, exact{Kind::Exact, "", "", 12345}, zero{Kind::Exact, "", "", 0};
     const std::array<uint64_t, 3> loaded{k2015 + 1234567, 7, 0};
     EXPECT_EQ(DecideFileTimes({asShown, typed, kept}, loaded, 0).times,

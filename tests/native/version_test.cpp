@@ -29,11 +29,23 @@ static Change Put(size_t at, uint32_t value, int size = 4) {
     return [=](Bytes& b) { size == 2 ? Put16(b, at, value) : Put32(b, at, value); };
 }
 
+// The bytes as `change` leaves them.
+static Bytes Changed(Bytes bytes, const Change& change) {
+    change(bytes);
+    return bytes;
+}
+
+// The certificate table's directory entry (at 0xE8): `size` bytes at the file offset `at`.
+static Change Certificate(size_t at, uint32_t size, Change also = nullptr) {
+    return [=](Bytes& b) {
+        Put32(b, 0xE8, uint32_t(at)), Put32(b, 0xEC, size), also ? also(b) : void();
+    };
+}
+
 TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHoldTogether) {
     const std::optional<VersionTable> table = Read(kBlock);
     ASSERT_TRUE(table && table->translation);
-    EXPECT_EQ(table->translation->language, 0x0804);
-    EXPECT_EQ(table->translation->codePage, 0x04B0);
+    EXPECT_EQ(*table->translation, (VersionTranslation{0x0804, 0x04B0}));
     for (const auto& [key, text] : {std::pair{0, u"1.0.0.123"}, {5, u"示例"}, {3, u""}}) {
         ASSERT_TRUE(table->values[key]) << key;
         EXPECT_EQ(StoredText(kBlock, *table->values[key]), text);
@@ -61,9 +73,6 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     const std::tuple<const char*, Change, const char16_t*> cases[] = {
         {"a length in bytes, as some compilers write it", Put(version + 2, 20, 2), u"1.0.0.123"},
         {"zero words after a table's last string", zerosAfterTheLastString, u"1.0.0.123"},
-        {"length word past the bytes", Put(0, kBlock.size() + 4, 2), nullptr},
-        {"length word too short", Put(0, 4, 2), nullptr},
-        {"children past their parent", Put(0, 100, 2), nullptr},
         {"child past its parent", Put(strings, 0x7000, 2), nullptr},
         {"value past its entry", Put(version + 2, 200, 2), nullptr},
         {"unterminated key", Put(version, 16, 2), nullptr},
@@ -72,23 +81,15 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         {"another root", Put(6, 'W', 2), nullptr},
         {"cut short", [](Bytes& b) { b.pop_back(); }, nullptr}};
     for (const auto& [name, change, text] : cases) {
-        Bytes block = kBlock;
-        change(block);
+        const Bytes block = Changed(kBlock, change);
         const std::optional<VersionTable> read = Read(block);
         EXPECT_EQ(read ? StoredText(block, *read->values[0]) : u"-", text ? text : u"-") << name;
     }
     // The fixed versions come only from a whole VS_FIXEDFILEINFO at the root's value.
-    EXPECT_EQ(table->fixed->offset, 40u);
-    for (const auto& [change, fixed] : {std::pair{Change([](Bytes&) {}), u"1.2.3.123 4.5.6.7"},
-                                        {Put(2, 50, 2), u"-"},
-                                        {Put(40, 0xFEEF04BC), u"-"}}) {
-        Bytes block = kBlock;
-        change(block);
-        const std::optional<VersionFixedInfo> read = Read(block)->fixed;
-        EXPECT_EQ(read ? FixedVersionText(read->fileVersion) + u" " +
-                             FixedVersionText(read->productVersion)
-                       : u"-",
-                  fixed);
+    EXPECT_EQ(FixedVersionText(table->fixed->fileVersion), u"1.2.3.123");
+    EXPECT_EQ(FixedVersionText(table->fixed->productVersion), u"4.5.6.7");
+    for (const Change& change : {Put(2, 50, 2), Put(40, 0xFEEF04BC)}) {
+        EXPECT_FALSE(Read(Changed(kBlock, change))->fixed);
     }
 }
 
@@ -97,27 +98,22 @@ TEST(RewriteVersionString, PutsTheTextAtTheStartOfTheRoomAndZeroesTheRest) {
                                       {u"ProductName", u"示例产品"},
                                       {u"Comments", u"😀😀"}});  // two astral characters: 4 units
     const VersionTable table = *Read(block);
-    // Texts of the same length, one unit shorter, much shorter and empty.
-    for (const auto& [key, text] : std::vector<std::pair<int, std::u16string>>{{0, u"1.0.0.124"},
-                                                                               {0, u"1.0.0.12"},
-                                                                               {0, u"2"},
-                                                                               {0, u""},
-                                                                               {5, u"示例产物"},
-                                                                               {5, u"示例产"},
-                                                                               {5, u"新"},
-                                                                               {5, u""},
-                                                                               {3, u"😀😁"},
-                                                                               {3, u"😀b"},
-                                                                               {3, u"c"},
-                                                                               {3, u""}}) {
+    // Per key: texts of the same length, one unit shorter, much shorter and empty.
+    const std::pair<int, std::array<std::u16string, 4>> rows[] = {
+        {0, {u"1.0.0.124", u"1.0.0.12", u"2", u""}},
+        {5, {u"示例产物", u"示例产", u"新", u""}},
+        {3, {u"😀😁", u"😀b", u"c", u""}}};
+    for (const auto& [key, texts] : rows) {
         const VersionValue value = *table.values[key];
-        const std::u16string room = text + std::u16string(value.room - text.size(), u'\0');
-        Bytes rewritten = block, expected = block;
-        std::memcpy(&expected[value.offset], room.data(), room.size() * 2);
-        EXPECT_EQ(RewriteVersionString(rewritten, value, text), RewriteResult::Written);
-        EXPECT_EQ(rewritten, expected) << key << " " << text.size();
         EXPECT_EQ(CheckVersionRewrite(block, value, std::u16string(value.room, u'x')),
                   RewriteResult::TooLong);
+        for (const std::u16string& text : texts) {
+            const std::u16string room = text + std::u16string(value.room - text.size(), u'\0');
+            Bytes rewritten = block, expected = block;
+            std::memcpy(&expected[value.offset], room.data(), room.size() * 2);
+            EXPECT_EQ(RewriteVersionString(rewritten, value, text), RewriteResult::Written);
+            EXPECT_EQ(rewritten, expected) << key << " " << text.size();
+        }
     }
     EXPECT_EQ(CheckVersionRewrite(block, *table.values[5], std::u16string(1, u'\0')),
               RewriteResult::Invalid);
@@ -189,46 +185,33 @@ TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenH
         {"ends where a cut file does", cut(placed + size), placed},
         {"one byte later", cut(placed + size - 1), kNoPlace}};
     for (const auto& [name, change, expected] : cases) {
-        Bytes bytes = file.bytes;
-        change(bytes);
-        const std::optional<PeImage> image = ReadImage(bytes);
+        const std::optional<PeImage> image = ReadImage(Changed(file.bytes, change));
         EXPECT_EQ(!image                                     ? kRefused
                   : image->version && image->version->offset ? int64_t(*image->version->offset)
                                                              : kNoPlace,
                   expected)
             << name;
     }
-    // The certificate table's entry (at 0xE8) gives a file offset; the table counts only inside
-    // the file.
+    // The certificate table counts only inside the file.
     const uint32_t end = uint32_t(file.bytes.size());
-    const auto table = [](uint32_t at, uint32_t count, Change also = nullptr) {
-        return
-            [=](Bytes& b) { Put32(b, 0xE8, at), Put32(b, 0xEC, count), also ? also(b) : void(); };
-    };
     const std::tuple<const char*, Change, int64_t> tables[] = {
         {"none", [](Bytes&) {}, kNoPlace},
-        {"empty", table(0x400, 0), kNoPlace},
-        {"inside the file", table(0x400, 16), 0x400},
-        {"ends where the file does", table(end - 16, 16), end - 16},
-        {"one byte later", table(end - 16, 17), kNoPlace},
-        {"starts where the file ends", table(end, 1), kNoPlace},
-        {"past the end of the file", table(end + 16, 16), kNoPlace},
-        {"a size that wraps", table(0x400, 0xFFFFFC00), kNoPlace},
-        {"four directories", table(0x400, 16, Put(0xC4, 4)), kNoPlace},
-        {"five in the smallest header", table(0x400, 16, smallHeader(152, 5)), 0x400},
-        {"one byte smaller", table(0x400, 16, smallHeader(151, 5)), kNoPlace}};
+        {"empty", Certificate(0x400, 0), kNoPlace},
+        {"inside the file", Certificate(0x400, 16), 0x400},
+        {"ends where the file does", Certificate(end - 16, 16), end - 16},
+        {"one byte later", Certificate(end - 16, 17), kNoPlace},
+        {"past the end of the file", Certificate(end + 16, 16), kNoPlace},
+        {"a size that wraps", Certificate(0x400, 0xFFFFFC00), kNoPlace},
+        {"four directories", Certificate(0x400, 16, Put(0xC4, 4)), kNoPlace},
+        {"five in the smallest header", Certificate(0x400, 16, smallHeader(152, 5)), 0x400},
+        {"one byte smaller", Certificate(0x400, 16, smallHeader(151, 5)), kNoPlace}};
     for (const auto& [name, change, expected] : tables) {
-        Bytes bytes = file.bytes;
-        change(bytes);
-        const std::optional<PeCertificate> read = ReadImage(bytes)->certificate;
+        const std::optional<PeCertificate> read =
+            ReadImage(Changed(file.bytes, change))->certificate;
         EXPECT_EQ(read ? int64_t(read->offset) : kNoPlace, expected) << name;
         EXPECT_TRUE(!read || read->size == 16) << name;
     }
-    Bytes signedFile = file.bytes;
-    table(0x400, 16)(signedFile);
-    const PeImage image = *ReadImage(signedFile);
-    EXPECT_EQ(image.checksumOffset, 0x98u);
-    EXPECT_EQ(image.version->language, 0x0000);
+    const PeImage image = *ReadImage(Changed(file.bytes, Certificate(0x400, 16)));
     EXPECT_EQ(image.version->size, size);
     // Nothing may be rewritten over the checksum field (0x98 to 0x9B), the certificate table's
     // entry (0xE8 to 0xEF) or the table (0x400 to 0x40F).
@@ -243,14 +226,12 @@ TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenH
 }
 
 TEST(PeImage, ChoosesTheEntryTheResourceLoaderWouldAndPlacesOnlyThatOne) {
-    // Wanted: neutral, the user's (0x0804), en-US; else the first.
-    for (const auto& [languages, chosen] :
-         {std::pair{std::vector<uint16_t>{0x0409, 0x0804}, 0x0804},
-          {{0x0411, 0x0409}, 0x0409},
-          {{0x0411, 0x0412}, 0x0411}}) {
-        std::vector<std::pair<uint16_t, Bytes>> resources;
-        for (uint16_t language : languages) resources.push_back({language, kBlock});
-        EXPECT_EQ(ReadImage(MakePeFile(resources).bytes)->version->language, chosen);
+    // Two languages and the one chosen: neutral, the user's (0x0804) or en-US, else the first.
+    const std::array<uint16_t, 3> choices[] = {
+        {0x0409, 0x0804, 0x0804}, {0x0411, 0x0409, 0x0409}, {0x0411, 0x0412, 0x0411}};
+    for (const auto& [first, second, chosen] : choices) {
+        const PeFile file = MakePeFile({{first, kBlock}, {second, kBlock}});
+        EXPECT_EQ(ReadImage(file.bytes)->version->language, chosen);
     }
     // Many sections and many languages whose data no section holds: the reads grow with the
     // tables, not with their product.
@@ -316,22 +297,19 @@ using Adjust = std::function<void(VersionResource&)>;
 static std::u16string Store(const VersionChanges& changes, const Change& change,
                             const Adjust& adjust) {
     const PeFile pe = MakePeFile({{0x0804, kBlock}});
-    Bytes file = pe.bytes;
+    Bytes file = change ? Changed(pe.bytes, change) : pe.bytes;
     const size_t at = pe.dataOffsets[0];
-    if (change) change(file);
     Put32(file, 0x98, SystemChecksum(file, 0x98));
     const Bytes block(file.begin() + at, file.begin() + at + kBlock.size());
     VersionResource resource{file.size(), ReadImage(file).value(), at, block, *Read(block)};
     if (adjust) adjust(resource);
     const StorePlan plan = PlanVersionStore(resource, {0x0804, 0x04B0}, changes);
-    using Outcome = StorePlan::Outcome;
-    if (plan.outcome != Outcome::Write || plan.bytes.empty()) {
+    if (plan.outcome != StorePlan::Outcome::Write || plan.bytes.empty()) {
         EXPECT_TRUE(plan.bytes.empty());
-        return plan.outcome == Outcome::Write ? u"unchanged"
-               : plan.outcome == Outcome::TooLong
-                   ? u"too long: " + std::u16string(1, u'0' + plan.key)
-               : plan.outcome == Outcome::NoFixedInfo ? u"no fixed info"
-                                                      : u"refused";
+        const bool tooLong = plan.outcome == StorePlan::Outcome::TooLong;
+        const char16_t* outcomes[] = {u"unchanged", u"too long: ", u"no fixed info", u"refused"};
+        return outcomes[static_cast<int>(plan.outcome)] +
+               (tooLong ? std::u16string(1, u'0' + plan.key) : u"");
     }
     std::copy(plan.bytes.begin(), plan.bytes.end(), file.begin() + plan.offset);
     Put32(file, 0x98, plan.checksum);
@@ -350,12 +328,9 @@ TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore)
     const PeFile pe = MakePeFile({{0x0804, kBlock}});
     const size_t at = pe.dataOffsets[0], version = at + 0x98;
     const FixedVersion small{10, 2, 3, 40}, big{65535, 65535, 65535, 65535};
-    const auto certificate = [](size_t offset, uint32_t size) {
-        return [=](Bytes& b) { Put32(b, 0xE8, uint32_t(offset)), Put32(b, 0xEC, size); };
-    };
     const Adjust otherTranslation = [](VersionResource& r) { r.table.translation->codePage = 0; };
     const Change unterminated = Put(version + 50, 'x', 2);
-    const Change overTranslation = certificate(at + kBlock.size() - 4, 4);
+    const Change overTranslation = Certificate(at + kBlock.size() - 4, 4);
     const std::u16string product = u"1.0.0.123 built 2024-12|", kept = product + u"示例|";
     // The fixed info's words as built (1.2.3.123 and 4.5.6.7), and as `small` and `big` make them.
     const std::u16string file = u"020001007b000300", words = u"0500040007000600";
@@ -384,8 +359,8 @@ TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore)
         {{{{0, u"1.0.0.123x"}}}, unterminated, {}, u"too long: 0"},
         // Changes next to the certificate table (the first changed byte is the file version's A, at
         // 50), and inside it; over bytes of the block that do not change.
-        {{{}, small}, certificate(at + 40, 10), {}, smallStored},
-        {{{}, small}, certificate(at + 40, 11), {}, u"refused"},
+        {{{}, small}, Certificate(at + 40, 10), {}, smallStored},
+        {{{}, small}, Certificate(at + 40, 11), {}, u"refused"},
         {{{{5, u"新"}}}, overTranslation, {}, u"1.0.0.123|" + product + u"新|"},
         // The block ends where the file does.
         {{{{5, u"新"}}, small}, cut, {}, u"10.2.3.40|" + product + u"新|" + smallWords + words}};

@@ -46,13 +46,8 @@ inline void Append(Bytes& out, const Entry& e) {
 // A VS_FIXEDFILEINFO of file version 1.2.3.123 and product version 4.5.6.7.
 inline Bytes FixedInfo() {
     Bytes b(52);
-    for (const auto& [at, word] : {std::pair{0, 0xFEEF04BD},
-                                   {4, 0x10000},
-                                   {8, 0x10002},
-                                   {12, 0x3007B},
-                                   {16, 0x40005},
-                                   {20, 0x60007}})
-        Put32(b, at, word);
+    const uint32_t words[] = {0xFEEF04BD, 0x10000, 0x10002, 0x3007B, 0x40005, 0x60007};
+    for (size_t i = 0; i < std::size(words); ++i) Put32(b, 4 * i, words[i]);
     return b;
 }
 
