@@ -94,6 +94,10 @@ TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
              {uR"(//./COM1)", uR"(\\.\COM1)"}}) {
         EXPECT_EQ(ExtendedPath(given), extended);
     }
+    // And back as a user writes it.
+    EXPECT_EQ(PlainPath(uR"(\\?\UNC\server\share\d.)") + PlainPath(uR"(\\?\C:\d\twin.)"),
+              uR"(\\server\share\d.C:\d\twin.)");
+    EXPECT_EQ(PlainPath(uR"(\\.\COM1)"), uR"(\\.\COM1)");
     // Not full: drive-relative, rooted on the current drive, relative, a UNC path without a share.
     for (const char16_t* given : {uR"(C:a)", uR"(\a)", uR"(a\b)", uR"(\\server\)", uR"(\\\share)"})
         EXPECT_FALSE(ExtendedPath(given));
