@@ -21,21 +21,53 @@ void __verbose_terminate_handler() {
 // Every throw helper of the library's functexcept unit, so that the unit is never linked.
 namespace std {
 
-[[noreturn]] void __throw_bad_exception() { std::abort(); }
-[[noreturn]] void __throw_bad_alloc() { std::abort(); }
-[[noreturn]] void __throw_bad_array_new_length() { std::abort(); }
-[[noreturn]] void __throw_bad_cast() { std::abort(); }
-[[noreturn]] void __throw_bad_typeid() { std::abort(); }
-[[noreturn]] void __throw_logic_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_domain_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_invalid_argument(const char*) { std::abort(); }
-[[noreturn]] void __throw_length_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_out_of_range(const char*) { std::abort(); }
-[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
-[[noreturn]] void __throw_runtime_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_range_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_overflow_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_underflow_error(const char*) { std::abort(); }
-[[noreturn]] void __throw_bad_function_call() { std::abort(); }
+[[noreturn]] void __throw_bad_exception() {
+    std::abort();
+}
+[[noreturn]] void __throw_bad_alloc() {
+    std::abort();
+}
+[[noreturn]] void __throw_bad_array_new_length() {
+    std::abort();
+}
+[[noreturn]] void __throw_bad_cast() {
+    std::abort();
+}
+[[noreturn]] void __throw_bad_typeid() {
+    std::abort();
+}
+[[noreturn]] void __throw_logic_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_domain_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_invalid_argument(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_length_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_out_of_range(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_out_of_range_fmt(const char*, ...) {
+    std::abort();
+}
+[[noreturn]] void __throw_runtime_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_range_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_overflow_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_underflow_error(const char*) {
+    std::abort();
+}
+[[noreturn]] void __throw_bad_function_call() {
+    std::abort();
+}
 
 }  // namespace std

@@ -54,7 +54,8 @@ void Console::Write(Stream& stream) {
     } else {
         const std::string bytes = ToUtf8(stream.pending);
         DWORD written;
-        ::WriteFile(stream.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::WriteFile(stream.handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                    nullptr);
     }
     stream.pending.clear();
 }

@@ -70,8 +70,7 @@ std::u16string ShowText(const TargetFacts& facts, int64_t utcOffsetSeconds) {
          version.languageName + u" (" + Hex4(version.language) + u", 代码页 " +
              DecimalU16(version.codePage) + u")");
     if (version.fileVersion) Line(out, u"文件版本号", FixedVersionText(*version.fileVersion));
-    if (version.productVersion)
-        Line(out, u"产品版本号", FixedVersionText(*version.productVersion));
+    if (version.productVersion) Line(out, u"产品版本号", FixedVersionText(*version.productVersion));
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (version.strings[i]) Line(out, kVersionStringKeys[i].label, *version.strings[i]);
     }
