@@ -66,6 +66,12 @@ TEST_F(Loading, RefusesTheProgramItselfHoweverSpeltAndWhatIsNotThere) {
         EXPECT_EQ(dialog.GetPathName() + shown, path);  // chosen, not loaded: every field empty
     }
     dialog.OnOK();  // nothing is written from a snapshot that no load filled
+    // Alike, beside it, but another file.
+    const CString copy = own.substr(0, own.rfind(L'\\') + 1) + L"quorvane-copy.exe";
+    ::CopyFileW(own.c_str(), copy.c_str(), FALSE);
+    Load(copy);
+    ::DeleteFileW(copy.c_str());
+    EXPECT_EQ(Text(IDC_EDIT_NAME), L"quorvane-copy.exe");
     EXPECT_EQ(SystemProc(L"quorvane-missing.dll", "Nothing"), nullptr);
     EXPECT_EQ(messages, (Texts{L"提示|不能修改自身!", L"提示|不能修改自身!", L"提示|文件句柄无效!",
                                L"提示|文件句柄无效!", L"提示|路径不能为空!",
