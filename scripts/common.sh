@@ -1,4 +1,5 @@
-# Shared by the scripts: installing what is missing, and a virtual display for Wine.
+# Shared by the scripts and by cmake/wine-run and cmake/wine-prefix: installing what is missing,
+# which Wine loader runs the programs, and a virtual display for Wine.
 # shellcheck shell=bash
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -26,6 +27,34 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
 }
+
+# Whether this machine runs 32-bit code, decided once and passed on to every script and test that
+# the caller starts (QUORVANE_WINE32=yes or no). Some kernels refuse every 32-bit program, Wine's
+# 32-bit loader included ("Exec format error"); Debian's wine and wineboot pick that loader whenever
+# wine32 is installed, so there they start nothing at all. On such a machine cmake/wine64 goes first
+# on PATH: its wine and wineboot take the 64-bit loader, the 64-bit programs run as anywhere else,
+# and the 32-bit ones are skipped (cmake/wine-run). QUORVANE_WINE32_LOADER names another loader to
+# try, for the scripts' own test.
+choose_wine() {
+    if [ -z "${QUORVANE_WINE32:-}" ]; then
+        if "${QUORVANE_WINE32_LOADER:-/usr/lib/wine/wine}" --version >/dev/null 2>&1; then
+            QUORVANE_WINE32=yes
+        else
+            QUORVANE_WINE32=no
+        fi
+        export QUORVANE_WINE32
+    fi
+    if [ "$QUORVANE_WINE32" = no ]; then
+        export WINELOADER=/usr/lib/wine/wine64
+        case ":$PATH:" in
+            *":$ROOT/cmake/wine64:"*) ;;
+            *) export PATH=$ROOT/cmake/wine64:$PATH ;;
+        esac
+    fi
+}
+
+# The line that scripts/test ends with where the 32-bit tests could not run.
+NO_WINE32_NOTE="The 32-bit Windows tests were skipped: this machine's kernel runs no 32-bit code."
 
 # Wine names Unix files in the host locale's character set: without the Chinese (PRC) UTF-8
 # locale it cannot create or find a file whose name is not ASCII.

@@ -2,7 +2,15 @@
 # its signature no longer matches its bytes, and once signed again (into WORK) it verifies, the
 # certificate table having been left as the signing tool can replace it.
 #   cmake -DOPENSSL=<openssl> -DOSSLSIGNCODE=<osslsigncode> -DEDITED=<program> -DWORK=<folder>
-#         -P resign.cmake
+#         -DWINE_RUN=<cmake/wine-run> -DEDITOR=<the test program that edits it> -P resign.cmake
+# Where the editor cannot run on this machine (a 32-bit one without 32-bit support), nothing was
+# edited, and this is skipped as it was.
+execute_process(COMMAND "${WINE_RUN}" --can-run "${EDITOR}" OUTPUT_VARIABLE skipped
+                RESULT_VARIABLE result)
+if(result EQUAL 77)
+    message("${skipped}")
+    return()
+endif()
 execute_process(COMMAND "${OSSLSIGNCODE}" verify -in "${EDITED}"
                 RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(result EQUAL 0 OR NOT output MATCHES "Calculated message digest : [0-9A-F]+ +MISMATCH")
