@@ -213,3 +213,27 @@ TEST_F(Cli, SignedProgramsAndTimesFromAnotherFile) {
     EXPECT_EQ(shown.status, 0u);
     EXPECT_NE(shown.out.find(Utf8(L"제품.txt")), std::string::npos) << shown.out;
 }
+
+// The program's own file is shown but never modified, however it is spelt; a copy of it elsewhere
+// is an ordinary file.
+TEST_F(Cli, ItsOwnFileIsShownButNeverModified) {
+    const std::wstring self = BuildPath(L"quorvane-cli.exe"), copy = folder + L"\\cli.exe";
+    const std::string original = ReadAll(self);
+    for (const std::wstring& spelling : {self, BuildPath(L"tests/../QUORVANE-CLI.exe")}) {
+        const Ran ran = RunCli(L"set --backup --attrib +H " + Quoted(spelling));
+        EXPECT_EQ(ran.status, 1u);
+        EXPECT_EQ(ran.err, Utf8(spelling) + ": 不能修改自身!\n");
+    }
+    const Ran relative = RunCli(L"set --attrib +H quorvane-cli.exe", BuildPath(L"").c_str());
+    EXPECT_EQ(relative.err, "quorvane-cli.exe: 不能修改自身!\n");
+    EXPECT_EQ(ReadAll(self), original);
+    EXPECT_FALSE(::GetFileAttributesW(self.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(::GetFileAttributesW((self + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    const Ran shown = RunCli(L"show --json " + Quoted(self));
+    EXPECT_EQ(shown.status, 0u);
+    EXPECT_EQ(nlohmann::json::parse(shown.out)[0]["size"], original.size());
+
+    ASSERT_TRUE(::CopyFileW(self.c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(RunCli(L"set --attrib +H " + Quoted(copy)).status, 0u);
+    EXPECT_TRUE(::GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}

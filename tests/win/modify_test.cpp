@@ -82,3 +82,33 @@ TEST_F(Modify, ACopyUnderWayOrFailedLeavesNoBackupAndNoneIsWrittenOver) {
     EXPECT_EQ(ReadAll(bak), "theirs");
     EXPECT_EQ(::GetFileAttributesW(claimed.c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+// Each option box decides its own group and no other: every way of ticking "备份", "基本",
+// "时间" and "版本" writes exactly the groups ticked, judged by the file.
+TEST_F(Modify, EachOptionBoxWritesItsOwnGroupAlone) {
+    const CString fixture = BuildPath(L"tests/fixtures/ver_chinese.exe");
+    const std::string original = ReadAll(fixture);
+    const uint64_t typed = Ticks(FromLocal(2015, 3));
+    for (int ticked = 0; ticked < 16; ++ticked) {
+        const CString file = Path(L"v" + std::to_wstring(ticked) + L".exe");
+        ASSERT_TRUE(::CopyFileW(fixture.c_str(), file.c_str(), FALSE));
+        Load(file);
+        Check(IDC_CHK_HIDDEN);
+        SetText(IDC_EDIT_NEW_MODIFIED, L"2015-01-02 03:04:05");
+        SetText(IDC_EDIT_PRODUCTNAME, L"X");
+        const int boxes[] = {IDC_CHK_OPT_BACKUP, IDC_CHK_OPT_BASIC, IDC_CHK_OPT_TIME,
+                             IDC_CHK_OPT_VERSION};
+        for (int box = 0; box < 4; ++box) Check(boxes[box], ticked & 1 << box);
+        dialog.OnOK();
+        EXPECT_EQ(ReadAll(file + L"_bak"), ticked & 1 ? original : "") << ticked;
+        EXPECT_EQ((::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0,
+                  (ticked & 2) != 0)
+            << ticked;
+        EXPECT_EQ(FileTimes(file)[2] == typed, (ticked & 4) != 0) << ticked;
+        EXPECT_EQ(PlatformVersionString(file, L"ProductName") == L"X", (ticked & 8) != 0) << ticked;
+        if (!(ticked & 8)) {
+            EXPECT_EQ(ReadAll(file), original) << ticked;
+        }
+    }
+    EXPECT_EQ(messages, Texts(16, L"提示|文件修改完成!"));
+}
