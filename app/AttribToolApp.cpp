@@ -1,5 +1,6 @@
 #include "app/AttribToolApp.h"
 
+#include "platform/ProgramArguments.h"
 #include "ui/AttribToolDlg.h"
 
 // The one application object, made before the entry runs.
@@ -7,6 +8,10 @@ CAttribToolApp theApp;
 
 BOOL CAttribToolApp::InitInstance() {
     CAttribToolDlg dialog;
+    // A file dropped on the program's icon, sent to it or opened from the context menu: of several
+    // paths the first, as of a drop of several.
+    const std::vector<CString> paths = ProgramArguments();
+    if (!paths.empty()) dialog.OpenOnceShown(paths.front());
     m_pMainWnd = &dialog;
     dialog.DoModal();
     m_pMainWnd = nullptr;

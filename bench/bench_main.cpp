@@ -89,7 +89,7 @@ std::wstring ProductVersion(int count) {
 // Started through the driver, which returns once the dialog answers: the moment a user could
 // work with it. The bare dialog bears Quorvane's caption, so both are waited for alike.
 std::unique_ptr<Program> Start(const std::wstring& exe) {
-    auto program = std::make_unique<Program>(exe);
+    auto program = std::make_unique<Program>(L"\"" + exe + L"\"");
     if (!program->main) Fail(L"no dialog appeared in " + exe);
     return program;
 }

@@ -4,6 +4,7 @@
 
 #include "cli/CliText.h"
 #include "cli/IsoTime.h"
+#include "cli/ShellMenu.h"
 
 namespace {
 
@@ -208,6 +209,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
         command.verb = verb == u"--help" ? Verb::Help : Verb::Version;
         return {command, {}};
     }
+    if (verb == u"shell-menu") return ParseShellMenu(args, command);
     if (verb == u"show") {
         command.verb = Verb::Show;
     } else if (verb == u"set") {
@@ -269,6 +271,7 @@ std::u16string UsageText() {
     return u"用法：\n"
            u"  quorvane-cli show [--json] 路径...\n"
            u"  quorvane-cli set [选项...] 路径...\n"
+           u"  quorvane-cli shell-menu [install|uninstall]\n"
            u"  quorvane-cli --help\n"
            u"  quorvane-cli --version\n";
 }
@@ -283,6 +286,8 @@ std::u16string HelpText() {
     return u"Quorvane 命令行：查看或修改文件、文件夹的属性、三个时间和版本信息。\n\n" +
            UsageText() +
            u"\nshow 列出每个目标的名称、属性、时间、大小、签名和版本信息；set 修改每个目标；\n"
+           u"shell-menu 显示当前用户的右键菜单“用 Telvaro 修改属性和版本”（文件、文件夹、驱动器）"
+           u"是否已安装，\ninstall 安装它（不需要管理员权限），uninstall 卸载它；\n"
            u"--help 显示本说明；--version 显示程序的版本。\n"
            u"\nshow 的选项：\n"
            u"  --json                     每个目标输出一个 JSON 对象\n"
@@ -322,6 +327,7 @@ std::u16string HelpText() {
            u"  quorvane-cli set --allow-unsigning --version LegalCopyright=\"© 2024 Telvaro\" "
            u"signed.exe\n"
            u"  quorvane-cli set --attrib +H -- -draft.txt\n"
+           u"  quorvane-cli shell-menu install\n"
            u"  quorvane-cli --help\n"
            u"  quorvane-cli --version\n";
 }

@@ -1,6 +1,7 @@
 // The console's command line, read into one command before anything is touched:
 //   quorvane-cli show [--json] PATH...
 //   quorvane-cli set [OPTION...] PATH...
+//   quorvane-cli shell-menu [install|uninstall]
 //   quorvane-cli --help
 //   quorvane-cli --version
 #pragma once
@@ -11,9 +12,13 @@
 
 #include "modify/ModifyRequest.h"
 
+// What shell-menu does with the context-menu entry: says where it points, writes it, removes it.
+enum class ShellMenuAction { Show, Install, Uninstall };
+
 struct CliCommand {
-    enum class Verb { Show, Set, Help, Version };
+    enum class Verb { Show, Set, Help, Version, ShellMenu };
     Verb verb = Verb::Help;
+    ShellMenuAction shellMenu = ShellMenuAction::Show;
     bool json = false;
     std::vector<std::u16string> paths;  // as given, wildcards not yet expanded
     // set --times-from: the file whose three times every target takes; request.times is set and

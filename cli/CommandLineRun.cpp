@@ -5,6 +5,7 @@
 #include "cli/CommandLine.h"
 #include "cli/IsoTime.h"
 #include "cli/Pattern.h"
+#include "cli/ShellMenuRun.h"
 #include "cli/ShowOutput.h"
 #include "modify/ModifyCommand.h"
 #include "platform/Text.h"
@@ -183,6 +184,8 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
         case CliCommand::Verb::Version:
             console.Out(u"quorvane-cli 1.0 (Telvaro V1.0)\n");
             return 0;
+        case CliCommand::Verb::ShellMenu:
+            return RunShellMenu(command.shellMenu, console);
         case CliCommand::Verb::Show:
         case CliCommand::Verb::Set:
             break;

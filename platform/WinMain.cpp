@@ -1,4 +1,4 @@
-// The program's entry; the command line is not used.
+// The program's entry; the command line is read as UTF-16 (ProgramArguments), not here.
 #include <windows.h>
 
 #include "platform/WinApp.h"

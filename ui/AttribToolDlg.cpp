@@ -15,6 +15,8 @@ constexpr int kAttributeBoxIds[] = {IDC_CHK_READONLY,  IDC_CHK_HIDDEN,   IDC_CHK
 // Creation, last write, last access.
 constexpr int kTimeIds[] = {IDC_EDIT_CREATED, IDC_EDIT_MODIFIED, IDC_EDIT_ACCESSED};
 constexpr int kNewTimeIds[] = {IDC_EDIT_NEW_CREATED, IDC_EDIT_NEW_MODIFIED, IDC_EDIT_NEW_ACCESSED};
+// Posted to itself when the dialog has come up with a path to load.
+constexpr UINT kOpenStartPath = WM_APP;
 
 }  // namespace
 
@@ -48,6 +50,7 @@ MessageMap CAttribToolDlg::GetMessageMap() const {
         OnMessage<&CAttribToolDlg::OnPaint>(WM_PAINT),
         OnMessage<&CAttribToolDlg::OnDropFiles>(WM_DROPFILES),
         OnMessage<&CAttribToolDlg::OnQueryDragIcon>(WM_QUERYDRAGICON),
+        OnMessage<&CAttribToolDlg::OnOpenStartPath>(kOpenStartPath),
         OnClicked<&CAttribToolDlg::OnBrowseFile>(IDC_BTN_FILE),
         OnClicked<&CAttribToolDlg::OnBrowseFolder>(IDC_BTN_DIR),
         OnClicked<&CAttribToolDlg::OnAbout>(IDC_BTN_ABOUT),
@@ -65,6 +68,8 @@ BOOL CAttribToolDlg::OnInitDialog() {
     SendMessageW(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageW(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     AcceptDropsWhenElevated();
+    // Taken from the queue once the dialog manager has shown the dialog.
+    if (!m_strStartPath.empty()) ::PostMessageW(m_hWnd, kOpenStartPath, 0, 0);
     return TRUE;  // the focus goes to the first tab stop, the name
 }
 

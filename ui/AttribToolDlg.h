@@ -16,6 +16,9 @@ class CAttribToolDlg : public CDialog, private ModifyListener {
     void OnBrowseFolder();
     void OnDropFiles(HDROP drop);
     void ResetForm();
+    // The path that the program was started with: loaded as a drop of it, once the dialog is
+    // on screen, so that a message about it has a visible owner.
+    void OpenOnceShown(const CString& path) { m_strStartPath = path; }
 
     // "修改".
     void OnOK() override;
@@ -36,6 +39,9 @@ class CAttribToolDlg : public CDialog, private ModifyListener {
     HCURSOR OnQueryDragIcon();
 
   private:
+    void OnOpenStartPath();
+    // A whole path, dropped or given at start: the form reset, then the item loaded.
+    void OpenPath(const CString& path);
     void ChooseFromPath(const CString& path, const CString& name);
     void ShowTarget();
     void ShowVersionInfo();
@@ -63,6 +69,7 @@ class CAttribToolDlg : public CDialog, private ModifyListener {
     CButton m_chkAttribute[8];  // in the order of kShownAttributeBits
 
     HICON m_hIcon;
+    CString m_strStartPath;
     CString m_strFileName;
     // The chosen target: its path, which stays set when the load fails, and what the load took.
     TargetSnapshot m_target;

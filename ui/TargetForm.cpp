@@ -1,4 +1,6 @@
 // Choosing the target, resetting the form, and showing the target's snapshot in it.
+#include <utility>
+
 #include "platform/FileDialog.h"
 #include "platform/Text.h"
 #include "platform/UiServices.h"
@@ -27,8 +29,16 @@ void CAttribToolDlg::OnBrowseFolder() {
 }
 
 void CAttribToolDlg::OnDropFiles(HDROP drop) {
+    OpenPath(Ui().TakeDroppedPath(drop));
+}
+
+void CAttribToolDlg::OnOpenStartPath() {
+    // Once only: any process may post this message.
+    if (!m_strStartPath.empty()) OpenPath(std::exchange(m_strStartPath, CString()));
+}
+
+void CAttribToolDlg::OpenPath(const CString& path) {
     ResetForm();
-    const CString path = Ui().TakeDroppedPath(drop);
     if (!path.empty()) ChooseFromPath(path, NameAfterLastBackslash(path));
 }
 

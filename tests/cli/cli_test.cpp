@@ -5,6 +5,7 @@
 
 #include <thread>
 
+#include "tests/e2e/Driver.h"
 #include "tests/support/Probes.h"
 
 namespace {
@@ -24,7 +25,8 @@ std::string Drain(HANDLE pipe) {
 }
 
 // With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`.
-Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false) {
+Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false,
+           const std::wstring& program = BuildPath(L"quorvane-cli.exe")) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out[2], err[2];  // read, write
     ::CreatePipe(&out[0], &out[1], &inherit, 0);
@@ -36,7 +38,7 @@ Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merge
     start.dwFlags = STARTF_USESTDHANDLES;
     start.hStdOutput = out[1];
     start.hStdError = merged ? out[1] : err[1];
-    std::wstring line = L"\"" + BuildPath(L"quorvane-cli.exe") + L"\" " + args;
+    std::wstring line = L"\"" + program + L"\" " + args;
     PROCESS_INFORMATION process{};
     Ran ran{~0u, {}, {}};
     const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
@@ -236,4 +238,69 @@ TEST_F(Cli, ItsOwnFileIsShownButNeverModified) {
     ASSERT_TRUE(::CopyFileW(self.c_str(), copy.c_str(), FALSE));
     EXPECT_EQ(RunCli(L"set --attrib +H " + Quoted(copy)).status, 0u);
     EXPECT_TRUE(::GetFileAttributesW(copy.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+// The context-menu entry: refused without the dialog beside, written for files, folders and
+// drives, run as Explorer runs it, and removed without a trace.
+TEST_F(Cli, ShellMenuInstallsTheEntryThatOpensTheDialogAndUninstallsIt) {
+    const wchar_t* const kinds[] = {L"*", L"Directory", L"Drive"};
+    const auto keyOf = [](const wchar_t* kind) {
+        return L"Software\\Classes\\" + std::wstring(kind) + L"\\shell\\Quorvane";
+    };
+    for (const wchar_t* kind : kinds) {  // what an earlier run left: the entry, the keys above it
+        std::wstring key = keyOf(kind);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+        for (int up = 0; up < 2; ++up)
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, key.erase(key.rfind(L'\\')).c_str());
+    }
+    const std::wstring other = L"Software\\Classes\\Directory\\shell\\Other";  // not ours
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, other.c_str(), L"", REG_SZ, L"o", 4);
+    const auto exported = [&](const std::wstring& file) {  // the user's classes, by reg.exe
+        RunCli(L"export HKCU\\Software\\Classes " + Quoted(file) + L" /y", nullptr, false, L"reg");
+        return ReadAll(file);
+    };
+    const std::string before = exported(folder + L"\\before.reg");
+    EXPECT_NE(before.size(), 0u);
+    const std::string absent = Utf8(L"右键菜单“用 Telvaro 修改属性和版本”未安装。\n");
+    EXPECT_EQ(RunCli(L"shell-menu").out, absent);
+
+    const std::wstring copy = folder + L"\\quorvane-cli.exe";
+    ::CopyFileW(BuildPath(L"quorvane-cli.exe").c_str(), copy.c_str(), FALSE);
+    const Ran refused = RunCli(L"shell-menu install", nullptr, false, copy);
+    EXPECT_TRUE(refused.status == 1 &&
+                refused.err.find(Utf8(folder + L"\\Quorvane.exe：")) != std::string::npos);
+    ::CopyFileW(BuildPath(L"Quorvane.exe").c_str(), (folder + L"\\Quorvane.exe").c_str(), FALSE);
+    EXPECT_EQ(RunCli(L"shell-menu install", nullptr, false, copy).status, 0u);
+    const Ran installed = RunCli(L"shell-menu install");  // moved: the entry follows
+    const std::wstring program = BuildPath(L"Quorvane.exe"),
+                       command = L"\"" + program + L"\" \"%1\"";
+    EXPECT_EQ(installed.out,
+              Utf8(L"右键菜单“用 Telvaro 修改属性和版本”已安装：\n  文件：" + command +
+                   L"\n  文件夹：" + command + L"\n  驱动器：" + command + L"\n"));
+    const auto valueOf = [](const std::wstring& key, const wchar_t* name) {  // not as we read it
+        wchar_t value[1024] = {};
+        DWORD bytes = sizeof value;
+        ::RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &bytes);
+        return std::wstring(value);
+    };
+    for (const wchar_t* kind : kinds) {
+        EXPECT_EQ(valueOf(keyOf(kind), L"") + L"|" + valueOf(keyOf(kind), L"Icon") + L"|" +
+                      valueOf(keyOf(kind) + L"\\command", L""),
+                  L"用 Telvaro 修改属性和版本|" + program + L",0|" + command);
+    }
+    // Its command as Explorer runs it for a file: the dialog comes up with the file loaded.
+    const std::wstring file = folder + L"\\제품 목록.txt";
+    WriteAll(file, "k");
+    std::wstring line = command;
+    const Program dialog(line.replace(line.find(L"%1"), 2, file));
+    EXPECT_TRUE(
+        Within(10000, [&] { return ItemText(dialog.main, IDC_EDIT_NAME) == L"제품 목록.txt"; }));
+
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, (keyOf(L"Drive") + L"\\command").c_str());
+    const std::string partial = RunCli(L"shell-menu").out;
+    EXPECT_NE(partial.find(Utf8(L"”只安装了一部分：\n  文件：" + command)), std::string::npos);
+    EXPECT_NE(partial.find(Utf8(L"\n  驱动器：未安装\n")), std::string::npos);
+    EXPECT_EQ(RunCli(L"shell-menu uninstall").out, absent);
+    EXPECT_EQ(exported(folder + L"\\after.reg"), before);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
 }

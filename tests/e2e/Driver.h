@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <process.h>
 
 #include <string>
 
@@ -36,13 +35,17 @@ bool Within(DWORD ms, Done done) {
 }
 
 struct Program {
-    // Starts the program and waits until its main dialog answers.
-    explicit Program(const std::wstring& exe) {
-        const intptr_t spawned =
-            _wspawnl(_P_NOWAIT, exe.c_str(), (L"\"" + exe + L"\"").c_str(), nullptr);
-        if (spawned == -1) return;
-        process = reinterpret_cast<HANDLE>(spawned);
-        id = ::GetProcessId(process);
+    // Runs the command line (the program's path first) and waits until its main dialog answers.
+    explicit Program(std::wstring line) {
+        STARTUPINFOW start{};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION started{};
+        if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                              &start, &started))
+            return;
+        ::CloseHandle(started.hThread);
+        process = started.hProcess;
+        id = started.dwProcessId;
         Within(20000, [&] { return (main = FindDialog(nullptr, L"Telvaro V1.0")) != nullptr; });
     }
     ~Program() {

@@ -23,7 +23,7 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
         ASSERT_TRUE(::CopyFileW(BuildPath(from).c_str(), (folder + L"\\" + to).c_str(), TRUE));
     }
     const std::string original = ReadAll(target);
-    const Program program(folder + L"\\Quorvane.exe");
+    const Program program(L"\"" + folder + L"\\Quorvane.exe\"");
     ASSERT_NE(program.main, nullptr);
 
     ASSERT_TRUE(program.ChooseFile(target));
@@ -64,4 +64,19 @@ TEST(Program, ModifiesAFileChosenThroughTheFileDialogAndLoadsNoPlantedDll) {
     ::PostMessageW(program.main, WM_SYSCOMMAND, SC_CLOSE, 0);  // the caption's close box
     EXPECT_EQ(program.WaitForExit(10000), 0u);
     RemoveTree(folder);
+}
+
+// Started as Explorer starts it for files dropped on its icon: the first path is loaded, and one
+// that cannot be shows the load's message, once, over the visible dialog, which stays open.
+TEST(Program, LoadsTheFirstPathThatItIsStartedWith) {
+    const std::wstring exe = BuildPath(L"Quorvane.exe");  // a path without spaces
+    const Program program(exe + L" " + BuildPath(L"gone.txt") + L" \"" + exe + L"\"");
+    const HWND box = program.WaitForDialog(10000);
+    EXPECT_TRUE(box && ::GetWindow(box, GW_OWNER) == program.main &&
+                ::IsWindowVisible(program.main));
+    EXPECT_EQ(program.AnswerMessage(), L"提示|文件句柄无效!");
+    EXPECT_EQ(program.WaitForDialog(300), nullptr) << "once, and nothing of the second path";
+    EXPECT_EQ(ItemText(program.main, IDC_EDIT_NAME), L"");
+    ::PostMessageW(program.main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
 }

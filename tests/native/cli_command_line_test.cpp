@@ -29,14 +29,16 @@ std::string Narrow(std::u16string_view text) {
     return std::string(text.begin(), text.end());  // the tests' texts are ASCII
 }
 
-// The verb (S)how, se(T), (H)elp, (V)ersion; the flags j(son), c(heck first), b(ackup), d(ry
+// The verb (S)how, se(T), (H)elp, (V)ersion, shell-(M)enu with its action (s)how, (i)nstall or
+// (u)ninstall; the flags j(son), c(heck first), b(ackup), d(ry
 // run), u(nsigning allowed), F(orce), A(ttributes), T(imes), V(ersions); the attribute bits set
 // and cleared, the times (k)ept, (t)yped/shown or (e)xact, the file of --times-from, the strings
 // by key index, the (f)ile and (p)roduct versions; the paths.
 std::string Describe(const CliCommand& c) {
     const ModifyRequest& r = c.request;
     std::ostringstream out;
-    out << "STHV"[static_cast<int>(c.verb)];
+    out << "STHVM"[static_cast<int>(c.verb)];
+    if (c.verb == CliCommand::Verb::ShellMenu) out << "siu"[static_cast<int>(c.shellMenu)];
     const bool flags[] = {c.json,  r.checkFirst, r.backup, r.dryRun,  r.allowUnsigning,
                           r.force, r.attributes, r.times,  r.versions};
     for (size_t i = 0; i < std::size(flags); ++i) {
@@ -81,7 +83,10 @@ TEST(CommandLine, EachOptionFillsItsPartOfTheRequest) {
               "TcV 3=c f1.2.3.4 p65535.0.0.9 x"},
              {u"set --backup --dry-run --allow-unsigning --backup --attrib +a x", "TcbduA +20-0 x"},
              {u"--help", "H"},
-             {u"--version", "V"}}) {
+             {u"--version", "V"},
+             {u"shell-menu", "Ms"},
+             {u"shell-menu install", "Mi"},
+             {u"shell-menu uninstall", "Mu"}}) {
         const CliParse parsed = ParseCommandLine(Split(line));
         EXPECT_EQ(parsed.error, u"") << described;
         EXPECT_EQ(parsed.command ? Describe(*parsed.command) : "", described);
@@ -93,6 +98,8 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
              {u"", u"缺少命令"},
              {u"list a", u"list"},
              {u"--help x", u"x"},
+             {u"shell-menu Install", u"Install"},
+             {u"shell-menu install x", u"x"},
              {u"show --backup a", u"show 不接受选项 --backup"},
              {u"set --json --attrib +R a", u"set 不接受选项 --json"},
              {u"set --bogus a", u"--bogus"},

@@ -20,10 +20,11 @@ class InProcess : public testing::Test, public UiServices {
     InProcess();
     ~InProcess() override;
 
-    // Each message as "caption|text", and "|type" after a box that is not MB_OK; answered from
-    // `replies` while it holds any.
-    int ShowMessage(HWND, const CString& text, const CString& caption, UINT type) override {
-        messages.push_back(caption + L"|" + text + (type ? L"|" + std::to_wstring(type) : L""));
+    // Each message as "caption|text", and "|type" after a box that is not MB_OK, and "|hidden"
+    // over an owner not yet shown; answered from `replies` while it holds any.
+    int ShowMessage(HWND owner, const CString& text, const CString& caption, UINT type) override {
+        messages.push_back(caption + L"|" + text + (type ? L"|" + std::to_wstring(type) : L"") +
+                           (owner && !::IsWindowVisible(owner) ? L"|hidden" : L""));
         if (replies.empty()) return IDOK;
         const int reply = replies.front();
         replies.erase(replies.begin());
