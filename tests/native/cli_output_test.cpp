@@ -81,11 +81,16 @@ TEST(Pattern, WildcardsCaseAndOrder) {
     for (const std::u16string_view row :
          {u"report.txt|*.txt", u"REPORT.TXT|r*.t?t", u"|*", u"|", u"abc|a?c", u"aXbXc|a*b*c",
           u"abcabd|*abd", u"ab|ab**", u"😀.txt|?.txt", u"x😀|*??", u"Ärger.TXT|ä*.txt",
-          u"ΛΌΓΟΣ|λόγος", u"ПРИВЕТ-Ё|привет?ё", u"ＡＢ|ａｂ", u"a[b]|a[b]"})
+          u"ΛΌΓΟΣ|λόγος", u"ПРИВЕТ-Ё|привет?ё", u"ＡＢ|ａｂ", u"a[b]|a[b]", u"report|*.*"})
+        EXPECT_TRUE(matches(row)) << testing::PrintToString(row);
+    // cmd's rules for the end: ".*" may match nothing, and a final '.' a name without a dot.
+    for (const std::u16string_view row :
+         {u"a.b|*.*", u"REPORT|report.*", u"report.txt|report.*", u"report|*.", u"rep|r?p."})
         EXPECT_TRUE(matches(row)) << testing::PrintToString(row);
     for (const std::u16string_view row :
-         {u"report.txt|*.doc", u"report|*.*", u"|?", u"a|", u"ac|a?c", u"abbc|a?c", u"aXbXcX|a*b*c",
-          u"a*b|a\\*b", u"😀.txt|??.txt", u"x😀|*???", u"😀|😁", u"ß|SS"})
+         {u"report.txt|*.doc", u"|?", u"a|", u"ac|a?c", u"abbc|a?c", u"aXbXcX|a*b*c", u"a*b|a\\*b",
+          u"😀.txt|??.txt", u"x😀|*???", u"😀|😁", u"ß|SS", u"a.txt|*.", u"reports|report.*",
+          u"r.p|r?p."})
         EXPECT_FALSE(matches(row)) << testing::PrintToString(row);
     // Backtracking over each '*' in turn would take 200^10 steps here.
     EXPECT_FALSE(MatchesPattern(std::u16string(200, u'a'), u"*a*a*a*a*a*a*a*a*a*a*b"));
