@@ -75,20 +75,28 @@ bool IsAttributeArgument(std::u16string_view arg) {
     return arg.size() == 2 && (arg[0] == u'+' || arg[0] == u'-') && arg[1] != u'-';
 }
 
-// The local text goes on as the dialog's typed text, turned into UTC per target with the offset
-// in force then; an ISO time is exact already.
-std::optional<NewTime> TimeArgument(std::u16string_view value) {
+// The file time of a TIME, or why it has none: a local text is read by the rules of local time in
+// force on its date; an ISO time is exact already.
+std::u16string TimeArgument(const std::u16string& value, const UtcOffsetAt& offsetAt,
+                            NewTime& time) {
     const std::optional<std::string> bytes = AsciiBytes(value);
-    if (!bytes) return std::nullopt;
-    if (bytes->size() > 10 && ((*bytes)[10] == 'T' || (*bytes)[10] == 't')) {
-        const std::optional<uint64_t> ticks = ParseIsoTime(*bytes);
-        if (!ticks) return std::nullopt;
-        return NewTime{NewTime::Kind::Exact, {}, {}, *ticks};
+    std::optional<uint64_t> ticks;
+    if (bytes && bytes->size() > 10 && ((*bytes)[10] == 'T' || (*bytes)[10] == 't')) {
+        ticks = ParseIsoTime(*bytes);
+    } else if (bytes && IsValidTimeText(*bytes) && IsValidLocalDateTime(ParseTimeText(*bytes))) {
+        const std::optional<int64_t> utc =
+            LocalToUtcSeconds(SecondsSince1601(ParseTimeText(*bytes)), offsetAt);
+        if (!utc) return u"这个本地时间不存在（时钟拨快时跳过）：" + value;
+        if (*utc <= 0) return u"时间早于 1601-01-01 00:00:00 UTC：" + value;
+        ticks = static_cast<uint64_t>(*utc) * 10'000'000;
     }
-    if (!IsValidTimeText(*bytes) || !IsValidLocalDateTime(ParseTimeText(*bytes))) {
-        return std::nullopt;
+    if (!ticks) {
+        return u"时间无效（应为 YYYY-MM-DD HH:MM:SS，或如 2024-05-01T08:00:00Z 的 ISO 8601 "
+               u"时间）：" +
+               value;
     }
-    return NewTime{NewTime::Kind::Typed, *bytes, {}, 0};
+    time = {NewTime::Kind::Exact, {}, {}, *ticks};
+    return {};
 }
 
 // Each of these takes the values of one option into the command: the reason when refused, an
@@ -125,7 +133,7 @@ std::u16string TakeVersionString(const std::u16string& value, VersionChanges& ch
 }
 
 std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t& i,
-                             CliCommand& command) {
+                             const UtcOffsetAt& offsetAt, CliCommand& command) {
     ModifyRequest& request = command.request;
     switch (named.option) {
         case Option::Backup:
@@ -154,15 +162,8 @@ std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t&
             NewTime& time = request.newTimes[static_cast<size_t>(named.option) -
                                              static_cast<size_t>(Option::Created)];
             if (time.kind != NewTime::Kind::Kept) return twice;
-            const std::optional<NewTime> parsed = TimeArgument(value);
-            if (!parsed) {
-                return u"时间无效（应为 YYYY-MM-DD HH:MM:SS，或如 2024-05-01T08:00:00Z 的 ISO 8601 "
-                       u"时间）：" +
-                       value;
-            }
-            time = *parsed;
             request.times = true;
-            return {};
+            return TimeArgument(value, offsetAt, time);
         }
         case Option::TimesFrom:
             if (command.timesFrom) return twice;
@@ -199,7 +200,7 @@ bool BothVersions(const VersionChanges& changes, std::u16string_view key,
 
 }  // namespace
 
-CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
+CliParse ParseCommandLine(const std::vector<std::u16string>& args, const UtcOffsetAt& offsetAt) {
     if (args.empty()) return Refuse(u"缺少命令：show、set、--help 或 --version");
     CliCommand command;
     const std::u16string& verb = args[0];
@@ -213,6 +214,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
     } else if (verb == u"set") {
         command.verb = Verb::Set;
         command.request.checkFirst = true;
+        command.request.readOnlyLast = true;
     } else {
         return Refuse(u"未知的命令：" + verb);
     }
@@ -238,7 +240,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
         const bool known = named != std::end(kSetOptions);
         if (arg == u"--json" || (known && !set)) return Refuse(verb + u" 不接受选项 " + arg);
         if (!known) return Refuse(u"未知的选项：" + arg);
-        const std::u16string reason = TakeSetOption(*named, args, i, command);
+        const std::u16string reason = TakeSetOption(*named, args, i, offsetAt, command);
         if (!reason.empty()) return Refuse(reason);
     }
 
@@ -300,18 +302,24 @@ std::u16string HelpText() {
            u"  --dry-run                  只检查并列出将做的修改，不写入\n"
            u"  --allow-unsigning          允许修改已签名文件的版本信息（签名随之失效）\n"
            u"  --                         之后的参数都是路径\n"
-           u"\n时间：本地时间“YYYY-MM-DD HH:MM:SS”，或带时差的 ISO 8601 时间（UTC 写 Z，"
-           u"秒最多七位小数），\n"
-           u"如 2024-05-01T08:00:00Z、2024-05-01T16:00:00.5+08:00。\n"
+           u"\n时间：本地时间“YYYY-MM-DD HH:MM:SS”，按该日期当时的时区规则换算（含夏令时；\n"
+           u"拨快时跳过的时刻无效，拨回时重复的时刻取第一次），或带时差的 ISO 8601 时间\n"
+           u"（UTC 写 Z，秒最多七位小数），如 2024-05-01T08:00:00Z、2024-05-01T16:00:00.5+08:00。\n"
            u"--version 的键（不分大小写）：" +
            keys +
            u"\n"
-           u"路径的最后一段可以含通配符 * 和 ?。命令行有误时退出状态为 2。\n"
+           u"路径可以是文件夹（可带结尾的 \\）或驱动器根目录（C:\\）。最后一段可以含通配符 * 和 "
+           u"?，\n"
+           u"规则同 cmd：*.* 匹配所有名称，*. 匹配没有点的名称。+R 在时间和版本信息写入之后设置。\n"
+           u"写入前先检查每个目标，被拒绝的目标保持原样。命令行有误时退出状态为 2。\n"
            u"\n示例：\n"
            u"  quorvane-cli show app.exe\n"
            u"  quorvane-cli show --json C:\\Tools\\*.exe\n"
+           u"  quorvane-cli show C:\\Work\\\n"
            u"  quorvane-cli set --attrib +R -h report.docx\n"
+           u"  quorvane-cli set --attrib -A C:\\Work\\*.*\n"
            u"  quorvane-cli set --created \"2024-05-01 08:00:00\" a.txt\n"
+           u"  quorvane-cli set --attrib +R --modified \"2024-01-15 09:30:00\" report.docx\n"
            u"  quorvane-cli set --modified 2024-05-01T08:00:00Z a.txt\n"
            u"  quorvane-cli set --accessed 2024-05-01T16:00:00.5+08:00 a.txt\n"
            u"  quorvane-cli set --times-from b.txt a.txt c.txt\n"

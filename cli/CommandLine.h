@@ -35,9 +35,10 @@ struct CliParse {
 // argument starting with '-' is an option. --version may repeat, once for each key; the other
 // options with a value may be given once; --backup, --dry-run, --allow-unsigning and --json may
 // repeat. A TIME is the dialog's local text "YYYY-MM-DD HH:MM:SS", checked as the dialog checks
-// it, or, when its 11th character is 'T' or 't', an ISO 8601 time with its offset (ParseIsoTime);
-// either is ASCII throughout.
-CliParse ParseCommandLine(const std::vector<std::u16string>& args);
+// it and read by the rules of local time in force on its date (offsetAt; LocalToUtcSeconds), or,
+// when its 11th character is 'T' or 't', an ISO 8601 time with its offset (ParseIsoTime); either
+// is ASCII throughout, and becomes an exact file time here.
+CliParse ParseCommandLine(const std::vector<std::u16string>& args, const UtcOffsetAt& offsetAt);
 
 // The four forms, for an error's reader.
 std::u16string UsageText();

@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "cli/CommandLine.h"
-#include "cli/IsoTime.h"
+#include "target/TimeText.h"
 #include "cli/Pattern.h"
 #include "cli/ShowOutput.h"
 #include "modify/ModifyCommand.h"
+#include "platform/ErrorText.h"
 #include "platform/Text.h"
 #include "target/ExtendedPath.h"
 #include "target/TargetFile.h"
@@ -17,6 +18,28 @@ namespace {
 std::u16string OneLine(std::u16string text) {
     std::replace(text.begin(), text.end(), u'\n', u' ');
     return text;
+}
+
+// The system's reason for a failure, after the program's message.
+std::u16string Reason(DWORD error) {
+    return u" " + ToUtf16(SystemErrorText(error));
+}
+
+// The command line's words for a report: the dialog's, on one line, with the system's reason
+// where a call failed (in place of the dialog's guess at it, for the times).
+std::u16string MessageOf(const ModifyReport& report) {
+    if (report.error == ERROR_SUCCESS) return OneLine(ModifyMessage(report));
+    const std::u16string message = ModifyMessage(report);
+    return message.substr(0, message.find(u'\n')) + Reason(report.error);
+}
+
+// The rules of local time on each date. A lambda, not the function itself: a std::function made
+// from a function pointer brings the type information of pointers and functions into the program.
+const UtcOffsetAt kLocalRules = [](int64_t utcSeconds) { return UtcOffsetAtTime(utcSeconds); };
+
+std::u16string LocalText(uint64_t fileTime) {
+    const std::string text = LocalTimeText(fileTime, kLocalRules);
+    return text.empty() ? u"无" : std::u16string(text.begin(), text.end());
 }
 
 std::u16string Hex(uint32_t word) {
@@ -63,21 +86,32 @@ class CommandLineRun {
         return names;
     }
 
-    // Loads a target, or says why it cannot be.
+    // Loads a target, or says why it cannot be: a file whose bytes cannot be read when they are
+    // needed is no file without version information.
     bool Load(const std::u16string& path, TargetSnapshot& snapshot, bool toModify,
               bool readVersion) {
         switch (LoadTargetSnapshot(ToWide(path), snapshot, toModify, readVersion)) {
             case LoadOutcome::Loaded:
-                return true;
+                if (snapshot.version.error == ERROR_SUCCESS) return true;
+                Fail(path, u"无法读取文件!" + Reason(snapshot.version.error));
+                return false;
             case LoadOutcome::ProgramItself:
                 Fail(path, u"不能修改自身!");
                 return false;
             case LoadOutcome::NotFound:
+                Fail(path, NotFoundMessage(snapshot.error));
+                return false;
             case LoadOutcome::Unreadable:
                 Fail(path, u"文件句柄无效!");
                 return false;
         }
         return false;
+    }
+
+    static std::u16string NotFoundMessage(DWORD error) {
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                   ? u"文件或文件夹不存在!"
+                   : u"无法读取!" + Reason(error);
     }
 
   private:
@@ -119,14 +153,17 @@ class SetListener : public ModifyListener {
         switch (report.event) {
             case ModifyEvent::LanguageRead:
                 return;
+            case ModifyEvent::BackupKept:
+                console_.Err(u"已有备份，未覆盖：" + path_ + u"_bak\n");
+                return;
             case ModifyEvent::Done:
                 if (!failed_) console_.Out(path_ + u": " + ModifyMessage(report) + u"\n");
                 return;
             case ModifyEvent::UnsigningRefused:
-                run_.Fail(path_, ModifyMessage(report) + u" (--allow-unsigning)");
+                run_.Fail(path_, MessageOf(report) + u" (--allow-unsigning)");
                 break;
             default:
-                run_.Fail(path_, ModifyMessage(report));
+                run_.Fail(path_, MessageOf(report));
                 break;
         }
         failed_ = true;
@@ -143,8 +180,7 @@ class SetListener : public ModifyListener {
         static const char16_t* const kTimeLabels[] = {u"创建时间", u"修改时间", u"访问时间"};
         for (size_t i = 0; i < 3; ++i) {
             if (const auto& time = preview.times[i]) {
-                line(kTimeLabels[i], Utf16Of(FormatIsoTime(time->first)),
-                     Utf16Of(FormatIsoTime(time->second)));
+                line(kTimeLabels[i], LocalText(time->first), LocalText(time->second));
             }
         }
         if (const auto& fixed = preview.fileVersion)
@@ -157,10 +193,6 @@ class SetListener : public ModifyListener {
     }
 
   private:
-    static std::u16string Utf16Of(const std::string& ascii) {
-        return std::u16string(ascii.begin(), ascii.end());
-    }
-
     CommandLineRun& run_;
     Console& console_;
     const std::u16string& path_;
@@ -170,7 +202,7 @@ class SetListener : public ModifyListener {
 }  // namespace
 
 int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
-    CliParse parsed = ParseCommandLine(args);
+    CliParse parsed = ParseCommandLine(args, kLocalRules);
     if (!parsed.command) {
         console.Err(parsed.error + u"\n" + UsageText());
         return 2;
@@ -193,7 +225,7 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
         // All three times of another file, exactly.
         WIN32_FIND_DATAW entry;
         if (!FindTarget(ExtendedFullPath(ToWide(*command.timesFrom)), entry)) {
-            run.Fail(*command.timesFrom, u"文件句柄无效!");
+            run.Fail(*command.timesFrom, CommandLineRun::NotFoundMessage(::GetLastError()));
             return 1;
         }
         const std::array<uint64_t, 3> times = EntryTimes(entry);
@@ -201,7 +233,6 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
             command.request.newTimes[i] = {NewTime::Kind::Exact, "", "", times[i]};
     }
     const bool show = command.verb == CliCommand::Verb::Show;
-    const int64_t utcOffset = UtcOffsetNow();
     bool first = true;
     if (show && command.json) console.Out(u"[");
     for (const std::u16string& given : command.paths) {
@@ -214,7 +245,7 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
             } else if (command.json) {
                 console.Out((first ? u"\n" : u",\n") + ShowJson(FactsOf(snapshot)));
             } else {
-                console.Out((first ? u"" : u"\n") + ShowText(FactsOf(snapshot), utcOffset));
+                console.Out((first ? u"" : u"\n") + ShowText(FactsOf(snapshot), kLocalRules));
             }
             first = false;
         }

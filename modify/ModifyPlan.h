@@ -15,6 +15,7 @@ enum class ModifyStep {
     VersionStrings,
     ForceNotImplemented,
     RewriteTimes,  // the version store touched the file after its times were set
+    ReadOnly,      // the read-only bit, set after the writes that it would refuse
     ReportDone,    // "文件修改完成!"
     End,
 };
@@ -31,6 +32,8 @@ struct ModifyState {
     bool checkFirst;
     bool dryRun;
     bool signedVersionEdit;  // the version strings of a signed file are to be changed
+    bool readOnlyLast;       // asked for: the read-only bit after the times and the strings
+    bool endsReadOnly;       // the attribute word to leave has the read-only bit
     // Outcomes of the steps already run in this command.
     bool unsigningDeclined;
     bool checkRefused;
@@ -40,3 +43,8 @@ struct ModifyState {
 };
 
 ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now);
+
+// Whether the read-only bit waits for the ReadOnly step: asked for, to be left set, and times or
+// strings to be written before. The Attributes step then writes every other bit and clears it
+// (a target that is read-only now and stays so has it cleared for the writes).
+bool ReadOnlyGoesLast(const ModifyState& now);

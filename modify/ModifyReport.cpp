@@ -18,7 +18,10 @@ std::u16string ModifyMessage(const ModifyReport& report) {
             return u"路径不能为空!";
         case ModifyEvent::UnsigningRefused:
             return u"该文件带有数字签名，修改版本信息会使签名失效!\n文件未修改!";
+        case ModifyEvent::NotWritable:
+            return u"无法打开文件进行修改，文件未修改!";
         case ModifyEvent::LanguageRead:
+        case ModifyEvent::BackupKept:
             return u"";
         case ModifyEvent::BackupFailed:
             return u"备份失败!\n文件未修改!";

@@ -1,5 +1,6 @@
 #include "target/TimeText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -143,6 +144,19 @@ LocalDateTime DateTimeAfter1601(int64_t seconds) {
     return t;
 }
 
+std::optional<int64_t> LocalToUtcSeconds(int64_t local, const UtcOffsetAt& offsetAt) {
+    // The offsets in force a day either side are those before and after any change near the
+    // time; each gives the time's UTC reading, which holds where that offset is in force there.
+    std::optional<int64_t> utc;
+    for (const int64_t side : {-kSecondsPerDay, kSecondsPerDay}) {
+        const int64_t offset = offsetAt(std::max<int64_t>(local + side, 0));
+        if (offsetAt(std::max<int64_t>(local - offset, 0)) == offset &&
+            (!utc || local - offset < *utc))
+            utc = local - offset;
+    }
+    return utc;
+}
+
 std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
     if (fileTime == 0) {
         return std::string();  // the platform's "no time"
@@ -159,6 +173,10 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
         return std::string();
     }
     return DateTimeText(DateTimeAfter1601(localSeconds), ' ');
+}
+
+std::string LocalTimeText(uint64_t fileTime, const UtcOffsetAt& offsetAt) {
+    return FileTimeToTimeText(fileTime, offsetAt(static_cast<int64_t>(fileTime / kTicksPerSecond)));
 }
 
 std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,16 @@ bool IsValidLocalDateTime(const LocalDateTime& time);
 int64_t SecondsSince1601(const LocalDateTime& time);
 LocalDateTime DateTimeAfter1601(int64_t seconds);
 
+// Local time minus UTC, in seconds, under the rules in force at a UTC time given in seconds since
+// 1601-01-01 00:00:00: daylight saving included, and the rules of that year.
+using UtcOffsetAt = std::function<int64_t(int64_t utcSeconds)>;
+
+// The UTC time (seconds since 1601) at which the clock shows the local time `localSeconds` under
+// the rules that offsetAt gives, each rule lasting at least two days: none when the clock never
+// shows it (the hour skipped when the clocks go forward), the earlier of the two when it shows it
+// twice (the hour repeated when they go back).
+std::optional<int64_t> LocalToUtcSeconds(int64_t localSeconds, const UtcOffsetAt& offsetAt);
+
 // File times count 100-ns ticks since 1601-01-01 00:00:00 UTC. utcOffsetSeconds is local time
 // minus UTC in force NOW (daylight saving included), the same offset for display and write,
 // whatever the date shown. Because both directions use that one offset, a shown text written
@@ -53,6 +64,9 @@ LocalDateTime DateTimeAfter1601(int64_t seconds);
 // the second. Empty string when the time has no TimeText: a zero file time, or a local form
 // outside 1601-01-01 00:00:00 .. 9999-12-31 23:59:59.
 std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds);
+
+// The TimeText of a file time under the rules of local time in force then; empty as above.
+std::string LocalTimeText(uint64_t fileTime, const UtcOffsetAt& offsetAt);
 
 // The UTC file time to write for a typed text: the typed local time minus the offset, zero
 // fraction. nullopt when the text fails IsValidTimeText, a field is out of range (month 00 or

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <thread>
 
 #include "tests/support/Probes.h"
@@ -60,6 +61,15 @@ std::string Utf8(const std::wstring& text) {
                                        bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                        nullptr));
     return bytes;
+}
+
+// The system's own text for an error code, as the program is to give it.
+std::string SystemText(DWORD code) {
+    wchar_t text[512];
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, code, 0, text, 512, nullptr);
+    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) --length;
+    return Utf8({text, length});
 }
 
 class Cli : public testing::Test {
@@ -138,10 +148,9 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
                !(::GetFileAttributesW(program.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     };
     // Checked before anything is written: a text too long, a fixed version with no room in its
-    // string, a time the file cannot take; and a dry run.
+    // string; and a dry run, its times shown as show shows them.
     for (const wchar_t* change :
-         {L"--version Comments=\"0123456789\"", L"--file-version 65535.65535.65535.65535",
-          L"--created \"1601-01-01 00:00:00\" --modified 2020-01-01T00:00:00Z"}) {
+         {L"--version Comments=\"0123456789\"", L"--file-version 65535.65535.65535.65535"}) {
         const Ran ran =
             RunCli(std::wstring(L"set --backup --attrib +H ") + change + L" " + Quoted(program));
         EXPECT_EQ(ran.status, 1u) << ran.out;
@@ -153,7 +162,7 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
         Quoted(program));
     EXPECT_EQ(dry.status, 0u);
     EXPECT_NE(dry.out.find("1.0.0.123 → X"), std::string::npos) << dry.out;
-    EXPECT_NE(dry.out.find("→ 2020-01-01T00:00:00.0000000Z"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("→ 2020-01-01 08:00:00\n"), std::string::npos) << dry.out;
     EXPECT_TRUE(unchanged());
     EXPECT_EQ(::GetFileAttributesW((program + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -169,7 +178,8 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
     // The command line itself wrong: nothing touched at all.
     for (const wchar_t* wrong :
          {L"set", L"set --bogus", L"set --attrib +H --modified 2024-13-01T00:00:00Z",
-          L"set --version Nope=1", L"set --file-version 1.2.3"}) {
+          L"set --attrib +H --created \"1601-01-01 00:00:00\"", L"set --version Nope=1",
+          L"set --file-version 1.2.3"}) {
         const Ran ran = RunCli(std::wstring(wrong) + L" " + Quoted(text));
         EXPECT_EQ(ran.status, 2u) << wrong;
         EXPECT_NE(ran.err.find("quorvane-cli set"), std::string::npos) << ran.err;
@@ -212,4 +222,121 @@ TEST_F(Cli, SignedProgramsAndTimesFromAnotherFile) {
     const Ran shown = RunCli(L"show " + Quoted(korean));
     EXPECT_EQ(shown.status, 0u);
     EXPECT_NE(shown.out.find(Utf8(L"제품.txt")), std::string::npos) << shown.out;
+}
+
+TEST_F(Cli, RefusesWhatAnotherProgramHoldsOpenWholeAndSaysWhy) {
+    const std::wstring file = Fixture(L"ver_chinese", L"held.exe");
+    const std::string before = ReadAll(file);
+    const std::array<uint64_t, 3> times = FileTimes(file);
+    // A reader that lets others only read: the times and the store could not open it.
+    HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    for (const wchar_t* change : {L"--modified 2024-01-01T00:00:00Z", L"--version ProductName=X"}) {
+        const Ran ran =
+            RunCli(L"set --backup --attrib +H " + std::wstring(change) + L" " + Quoted(file));
+        EXPECT_EQ(ran.status, 1u);
+        EXPECT_EQ(ran.err,
+                  Utf8(file) + ": 无法打开文件进行修改，文件未修改! " + SystemText(32) + "\n");
+    }
+    EXPECT_TRUE(ReadAll(file) == before && FileTimes(file) == times &&
+                !(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(::GetFileAttributesW((file + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    ::CloseHandle(held);
+    // Shared with nobody: its bytes cannot be read, which is no file without version information.
+    held = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    for (const wchar_t* command : {L"show --json ", L"set --version ProductName=X "}) {
+        const Ran ran = RunCli(command + Quoted(file));
+        EXPECT_EQ(ran.status, 1u);
+        EXPECT_EQ(ran.err, Utf8(file) + ": 无法读取文件! " + SystemText(32) + "\n");
+    }
+    ::CloseHandle(held);
+    // Read-only to be: the bit is set after the writes that it would refuse, and kept on the next.
+    EXPECT_EQ(
+        RunCli(L"set --attrib +R --modified 2024-01-01T00:00:00Z --version ProductName=只读 " +
+               Quoted(file))
+            .status,
+        0u);
+    EXPECT_EQ(RunCli(L"set --accessed 2024-01-01T00:00:00Z " + Quoted(file)).status, 0u);
+    EXPECT_EQ(FileTimes(file)[1], FileTimes(file)[2]);
+    EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"只读");
+    EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(Cli, PathsAndPatternsAsCmdTakesThemAndReadsThatTouchNothing) {
+    const std::wstring plain = folder + L"\\plain", own = BuildPath(L"quorvane-cli.exe");
+    WriteAll(plain, "p");
+    WriteAll(folder + L"\\b.TXT", "b");
+    ::CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    const FILETIME past = FromLocal(2001, 1);  // a read would move it on
+    const HANDLE file =
+        ::CreateFileW(plain.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(file, nullptr, &past, nullptr);
+    ::CloseHandle(file);
+    // "*.*" takes every name, "*." those without a dot; a folder named with a trailing backslash
+    // (as %~dp0 gives it) and a drive's root are folders; the program's own file is shown.
+    const Ran shown =
+        RunCli(L"show --json " + Quoted(folder + L"\\*.*") + L" " + Quoted(folder + L"\\*.") +
+               L" " + folder + L"\\sub\\" + L" Z:\\ " + Quoted(own));
+    ASSERT_EQ(shown.status, 0u) << shown.err;
+    std::string names;  // "/" a folder, "+" with version information
+    for (const nlohmann::json& target : nlohmann::json::parse(shown.out)) {
+        names += target["name"].get<std::string>() +
+                 (target["attributes"]["directory"] ? "/" : "") +
+                 (target["version"].is_null() ? "|" : "+|");
+    }
+    EXPECT_EQ(names, "b.TXT|plain|sub/|plain|sub/|sub/|Z:\\/|quorvane-cli.exe+|");
+    // Shown, and copied for a backup (the one kept says so): never the time of the last access.
+    RunCli(L"set --backup --attrib +H " + Quoted(plain));
+    const Ran kept = RunCli(L"set --backup --attrib -H " + Quoted(plain) + L" " +
+                            Quoted(folder + L"\\gone") + L" " + Quoted(own));
+    EXPECT_EQ(FileTimes(plain)[1], Ticks(past));
+    EXPECT_EQ(kept.status, 1u);
+    EXPECT_EQ(kept.err, "已有备份，未覆盖：" + Utf8(plain) + "_bak\n" + Utf8(folder) +
+                            "\\gone: 文件或文件夹不存在!\n" + Utf8(own) + ": 不能修改自身!\n");
+}
+
+// Run once for each zone's rules, with TZ set for it (Wine follows TZ).
+TEST_F(Cli, LocalTimesByTheRulesInForceOnTheirDate) {
+    wchar_t zone[64] = L"";
+    ::GetEnvironmentVariableW(L"TZ", zone, 64);
+    // The local time, and the UTC time it is: none in the hour skipped in spring; in the hour
+    // repeated in autumn, the first.
+    const std::map<std::wstring, std::vector<std::pair<std::wstring, const wchar_t*>>> zones{
+        {L"America/New_York",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 17:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 16:00"},
+          {L"2024-03-10 02:30:00", L""},
+          {L"2024-11-03 01:30:00", L"2024-11-03 05:30"}}},
+        {L"Australia/Sydney",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 01:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 02:00"},
+          {L"2024-10-06 02:30:00", L""},
+          {L"2024-04-07 02:30:00", L"2024-04-06 15:30"}}},
+        {L"Europe/Berlin",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 11:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 10:00"},
+          {L"2024-03-31 02:30:00", L""},
+          {L"2024-10-27 02:30:00", L"2024-10-27 00:30"}}},
+        {L"Asia/Shanghai",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 04:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 04:00"}}}};
+    ASSERT_TRUE(zones.count(zone)) << "no rows for TZ";
+    const std::wstring file = folder + L"\\t.txt";
+    WriteAll(file, "t");
+    for (const auto& [local, utc] : zones.at(zone)) {
+        const Ran set = RunCli(L"set --modified \"" + local + L"\" " + Quoted(file));
+        if (!*utc) {
+            EXPECT_EQ(set.status, 2u);
+            EXPECT_NE(set.err.find("本地时间不存在"), std::string::npos) << set.err;
+            continue;
+        }
+        SYSTEMTIME time{};
+        swscanf(utc, L"%hu-%hu-%hu %hu:%hu", &time.wYear, &time.wMonth, &time.wDay, &time.wHour,
+                &time.wMinute);
+        FILETIME expected;
+        ::SystemTimeToFileTime(&time, &expected);
+        EXPECT_EQ(FileTimes(file)[2], Ticks(expected)) << Utf8(local);
+        const std::string shown = RunCli(L"show " + Quoted(file)).out;
+        EXPECT_NE(shown.find("修改时间: " + Utf8(local) + "\n"), std::string::npos) << shown;
+    }
 }

@@ -25,22 +25,27 @@ std::vector<std::u16string> Split(std::u16string_view line) {
     return args;
 }
 
+// Local time here is 8 hours ahead of UTC all year.
+CliParse Parse(std::u16string_view line) {
+    return ParseCommandLine(Split(line), [](int64_t) { return 8 * 3600; });
+}
+
 std::string Narrow(std::u16string_view text) {
     return std::string(text.begin(), text.end());  // the tests' texts are ASCII
 }
 
-// The verb (S)how, se(T), (H)elp, (V)ersion; the flags j(son), c(heck first), b(ackup), d(ry
-// run), u(nsigning allowed), F(orce), A(ttributes), T(imes), V(ersions); the attribute bits set
-// and cleared, the times (k)ept, (t)yped/shown or (e)xact, the file of --times-from, the strings
-// by key index, the (f)ile and (p)roduct versions; the paths.
+// The verb (S)how, se(T), (H)elp, (V)ersion; the flags j(son), c(heck first), l(read-only last),
+// b(ackup), d(ry run), u(nsigning allowed), F(orce), A(ttributes), T(imes), V(ersions); the bits
+// set and cleared, the times (k)ept, (t)yped/shown or (e)xact, the file of --times-from, the
+// strings by key index, the (f)ile and (p)roduct versions; the paths.
 std::string Describe(const CliCommand& c) {
     const ModifyRequest& r = c.request;
     std::ostringstream out;
     out << "STHV"[static_cast<int>(c.verb)];
-    const bool flags[] = {c.json,  r.checkFirst, r.backup, r.dryRun,  r.allowUnsigning,
-                          r.force, r.attributes, r.times,  r.versions};
+    const bool flags[] = {c.json,           r.checkFirst, r.readOnlyLast, r.backup, r.dryRun,
+                          r.allowUnsigning, r.force,      r.attributes,   r.times,  r.versions};
     for (size_t i = 0; i < std::size(flags); ++i) {
-        if (flags[i]) out << "jcbduFATV"[i];
+        if (flags[i]) out << "jclbduFATV"[i];
     }
     if (r.attributes)
         out << std::hex << " +" << r.attributeChange.set << "-" << r.attributeChange.clear
@@ -67,22 +72,23 @@ TEST(CommandLine, EachOptionFillsItsPartOfTheRequest) {
     for (const auto& [line, described] : std::vector<std::pair<std::u16string, std::string>>{
              {u"show a b", "S a b"},
              {u"show --json a -- --json -x", "Sj a --json -x"},
-             {u"set --attrib +R -h +s -A x", "TcA +5-22 x"},
-             {u"set --attrib +R x --attrib +r -- -y", "TcA +1-0 x -y"},
-             {u"set --attrib +a +RH", "TcA +20-0 +RH"},  // not an attribute: a path
+             {u"set --attrib +R -h +s -A x", "TclA +5-22 x"},
+             {u"set --attrib +R x --attrib +r -- -y", "TclA +1-0 x -y"},
+             {u"set --attrib +a +RH", "TclA +20-0 +RH"},  // not an attribute: a path
              {u"set x --created \"2024-05-01 08:00:00\" --modified 2024-05-01T08:00:00Z "
               u"--accessed 2024-05-01T16:00:00.5+08:00 y",
-              "TcT t:2024-05-01 08:00:00/ e:133590240000000000 e:133590240005000000 x y"},
-             {u"set --accessed \"2015/01/02 03.04.05\" x", "TcT k k t:2015/01/02 03.04.05/ x"},
-             {u"set --times-from b.txt a", "TcT k k k from:b.txt a"},
+              "TclT e:133589952000000000 e:133590240000000000 e:133590240005000000 x y"},
+             {u"set --accessed \"2015/01/02 03.04.05\" x", "TclT k k e:130646126450000000 x"},
+             {u"set --times-from b.txt a", "TclT k k k from:b.txt a"},
              {u"set --version productname=Q --version Comments= --version LegalCopyright=a=b x",
-              "TcV 5=Q 3= 2=a=b x"},
+              "TclV 5=Q 3= 2=a=b x"},
              {u"set --file-version 1.2.3.4 --product-version 65535.0.00.9 --version Comments=c x",
-              "TcV 3=c f1.2.3.4 p65535.0.0.9 x"},
-             {u"set --backup --dry-run --allow-unsigning --backup --attrib +a x", "TcbduA +20-0 x"},
+              "TclV 3=c f1.2.3.4 p65535.0.0.9 x"},
+             {u"set --backup --dry-run --allow-unsigning --backup --attrib +a x",
+              "TclbduA +20-0 x"},
              {u"--help", "H"},
              {u"--version", "V"}}) {
-        const CliParse parsed = ParseCommandLine(Split(line));
+        const CliParse parsed = Parse(line);
         EXPECT_EQ(parsed.error, u"") << described;
         EXPECT_EQ(parsed.command ? Describe(*parsed.command) : "", described);
     }
@@ -108,6 +114,8 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
              {u"set --attrib +R -r a", u"-r"},
              {u"set --attrib +R a --attrib -R", u"-R"},
              {u"set --created \"2024-02-30 00:00:00\" a", u"2024-02-30 00:00:00"},
+             {u"set --created \"1601-01-01 07:59:59\" a", u"早于 1601"},
+             {u"set --created \"1601-01-01 08:00:00\" a", u"早于 1601"},
              {u"set --created 2024-05-01T08:00:00 a", u"2024-05-01T08:00:00"},
              {u"set --created \"２024-05-01 08:00:00\" a", u"２024"},
              {u"set --created 2024-05-01 a", u"2024-05-01"},
@@ -123,7 +131,7 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
              {u"set --file-version 1.2.3.4 --version FileVersion=1.2.3.4 a", u"--file-version"},
              {u"set --product-version 1.2.3.4 --version productversion=x a",
               u"--product-version"}}) {
-        const CliParse parsed = ParseCommandLine(Split(line));
+        const CliParse parsed = Parse(line);
         EXPECT_FALSE(parsed.command) << Describe(*parsed.command);
         EXPECT_NE(parsed.error.find(named), std::u16string::npos) << Narrow(line);
         EXPECT_EQ(parsed.error.find(u'\n'), std::u16string::npos);
@@ -146,7 +154,7 @@ TEST(CommandLine, EveryExampleOfTheHelpParsesAndTheyUseEveryOption) {
     for (size_t at; (at = rest.find(u"\n  quorvane-cli ")) != std::u16string_view::npos;) {
         rest.remove_prefix(at + 16);
         const std::vector<std::u16string> args = Split(rest.substr(0, rest.find(u'\n')));
-        const CliParse parsed = ParseCommandLine(args);
+        const CliParse parsed = ParseCommandLine(args, [](int64_t) { return 0; });
         EXPECT_TRUE(parsed.command) << Narrow(args[0]) << " " << args.size();
         for (const std::u16string& arg : args) {
             if (arg.rfind(u"--", 0) == 0) used.insert(arg);

@@ -127,7 +127,7 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
     version.strings[5] = u"Q\"😀\xD800";
     version.strings[7] = u"";
     // 0x4000 is the platform's encrypted bit, not the one that the dialog's box shows.
-    EXPECT_EQ(ShowText(facts, 8 * 3600),
+    EXPECT_EQ(ShowText(facts, [](int64_t) { return 8 * 3600; }),
               uR"(C:\d\app.exe
   名称: app.exe
   只读: 是
@@ -166,7 +166,7 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
     // normal and temporary.
     facts = {u"D", u"D", 0, 0x1D0, {1, 2, 3}, false, std::nullopt};
     EXPECT_EQ(
-        ShowText(facts, 0),
+        ShowText(facts, [](int64_t) { return 0; }),
         u"D\n  名称: D\n  只读: 否\n  隐藏: 否\n  系统: 否\n  目录: 是\n  存档: 否\n  加密: 是\n"
         u"  普通: 是\n  临时: 是\n  创建时间: 1601-01-01 00:00:00\n"
         u"  修改时间: 1601-01-01 00:00:00\n  访问时间: 1601-01-01 00:00:00\n"

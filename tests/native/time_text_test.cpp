@@ -71,3 +71,52 @@ TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
         EXPECT_EQ(DecideFileTimes(times, loaded, 0).refused, refused);
     }
 }
+
+TEST(TimeText, LocalTimesByTheRulesInForceOnTheirDate) {
+    // 2024's rules: `inside` hours from UTC `from` until `to`, `outside` otherwise.
+    struct Zone {
+        int outside, inside;
+        LocalDateTime from, to;
+    };
+    const Zone newYork{-5, -4, {2024, 3, 10, 7, 0, 0}, {2024, 11, 3, 6, 0, 0}};
+    const Zone sydney{11, 10, {2024, 4, 6, 16, 0, 0}, {2024, 10, 5, 16, 0, 0}};
+    const Zone berlin{1, 2, {2024, 3, 31, 1, 0, 0}, {2024, 10, 27, 1, 0, 0}};
+    const Zone shanghai{8, 8, {2024, 1, 1, 0, 0, 0}, {2024, 1, 1, 0, 0, 0}};
+    // The local time, the UTC time it is, or none: skipped in spring; repeated, the first.
+    for (const auto& [zone, local, utc] : std::vector<std::tuple<Zone, const char*, const char*>>{
+             {newYork, "2024-01-15 12:00:00", "2024-01-15 17:00:00"},
+             {newYork, "2024-07-01 12:00:00", "2024-07-01 16:00:00"},
+             {newYork, "2024-03-10 01:59:59", "2024-03-10 06:59:59"},
+             {newYork, "2024-03-10 02:00:00", ""},
+             {newYork, "2024-03-10 02:59:59", ""},
+             {newYork, "2024-03-10 03:00:00", "2024-03-10 07:00:00"},
+             {newYork, "2024-11-03 00:59:59", "2024-11-03 04:59:59"},
+             {newYork, "2024-11-03 01:00:00", "2024-11-03 05:00:00"},
+             {newYork, "2024-11-03 01:59:59", "2024-11-03 05:59:59"},
+             {newYork, "2024-11-03 02:00:00", "2024-11-03 07:00:00"},
+             {sydney, "2024-01-15 12:00:00", "2024-01-15 01:00:00"},
+             {sydney, "2024-07-01 12:00:00", "2024-07-01 02:00:00"},
+             {sydney, "2024-10-06 02:30:00", ""},
+             {sydney, "2024-04-07 02:30:00", "2024-04-06 15:30:00"},
+             {berlin, "2024-01-15 12:00:00", "2024-01-15 11:00:00"},
+             {berlin, "2024-07-01 12:00:00", "2024-07-01 10:00:00"},
+             {berlin, "2024-03-31 02:30:00", ""},
+             {berlin, "2024-10-27 02:30:00", "2024-10-27 00:30:00"},
+             {shanghai, "2024-07-01 12:00:00", "2024-07-01 04:00:00"},
+             {shanghai, "1601-01-01 07:59:59", "-"}}) {
+        const int64_t from = SecondsSince1601(zone.from), to = SecondsSince1601(zone.to);
+        const UtcOffsetAt at = [&](int64_t t) {
+            return 3600 * (t >= from && t < to ? zone.inside : zone.outside);
+        };
+        const std::optional<int64_t> found =
+            LocalToUtcSeconds(SecondsSince1601(ParseTimeText(local)), at);
+        EXPECT_EQ(!found       ? ""
+                  : *found < 0 ? "-"
+                               : DateTimeText(DateTimeAfter1601(*found), ' '),
+                  std::string(utc))
+            << local;
+        if (found && *found >= 0) {
+            EXPECT_EQ(LocalTimeText(*found * kSecond, at), local);  // and back, as shown
+        }
+    }
+}
