@@ -76,7 +76,10 @@ bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
         return true;  // "report.*" takes "report", and "*.*" every name
     }
     if (size >= 1 && pattern.back() == u'.') {
-        return name.find(u'.') == name.npos && MatchesWildcards(name, pattern.substr(0, size - 1));
+        // A name without an extension: no dot, or its last dot ends it ("twin.").
+        const size_t dot = name.rfind(u'.');
+        return (dot == name.npos || dot + 1 == name.size()) &&
+               MatchesWildcards(name.substr(0, dot), pattern.substr(0, size - 1));
     }
     return MatchesWildcards(name, pattern);
 }

@@ -14,7 +14,8 @@ bool HasWildcard(std::u16string_view lastComponent);
 // Cyrillic and full-width Latin go (letters that the file system's case table maps one to one);
 // every other unit matches only itself. Two rules of cmd's for a pattern's end: ".*" may also match
 // nothing ("*.*" matches every name, "report.*" also "report"), and a final '.' matches names
-// without a dot ("*." those that have none); '<', '>' and '"' are plain characters. Time grows
+// without an extension ("*." those without a dot, or whose last dot ends them); '<', '>' and '"'
+// are plain characters. Time grows
 // with the product of the lengths at worst, never exponentially.
 bool MatchesPattern(std::u16string_view name, std::u16string_view pattern);
 

@@ -46,6 +46,8 @@ class Modification {
                     break;
                 case ModifyStep::Check:
                     state.checkRefused = !Check(state) || !CheckFileOpens();
+                    state.nothingToChange = preview_.Empty();
+                    if (!state.checkRefused) listener_.Checked(preview_);
                     break;
                 case ModifyStep::Preview:
                     listener_.Preview(preview_);
@@ -84,6 +86,9 @@ class Modification {
                     break;
                 case ModifyStep::ReadOnly:
                     WriteWord(FinalAttributes());
+                    break;
+                case ModifyStep::ReportUnchanged:
+                    Report(ModifyEvent::Unchanged);
                     break;
                 case ModifyStep::ReportDone:
                     Report(ModifyEvent::Done);
@@ -170,7 +175,7 @@ class Modification {
     // Every refusal that a step would meet, made before any step writes; the preview of what the
     // steps would change.
     bool Check(const ModifyState& state) {
-        if (request_.attributes) {
+        if (request_.attributes && FinalAttributes() != target_->entry.dwFileAttributes) {
             preview_.attributes = {target_->entry.dwFileAttributes, FinalAttributes()};
         }
         if (request_.times) {
@@ -204,14 +209,14 @@ class Modification {
             return false;
         }
         for (const VersionEdit& edit : StringEdits(changes, held)) {
-            preview_.strings.push_back({edit.key, {ToUtf16(*loaded.texts[edit.key]), edit.text}});
+            const std::u16string before = ToUtf16(*loaded.texts[edit.key]);
+            if (before != edit.text) preview_.strings.push_back({edit.key, {before, edit.text}});
         }
-        if (changes.fileVersion)
-            preview_.fileVersion = {
-                {loaded.fileVersion.value_or(FixedVersion{}), *changes.fileVersion}};
-        if (changes.productVersion) {
-            preview_.productVersion = {
-                {loaded.productVersion.value_or(FixedVersion{}), *changes.productVersion}};
+        for (auto [fixed, was, into] :
+             {std::tuple{changes.fileVersion, loaded.fileVersion, &preview_.fileVersion},
+              std::tuple{changes.productVersion, loaded.productVersion,
+                         &preview_.productVersion}}) {
+            if (fixed && fixed != was) *into = {{was.value_or(FixedVersion{}), *fixed}};
         }
         return true;
     }

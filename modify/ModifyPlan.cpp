@@ -51,11 +51,13 @@ ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
             break;
         case ModifyStep::Check:
             if (now.checkRefused) return ModifyStep::End;
+            if (now.nothingToChange && !now.dryRun) return ModifyStep::ReportUnchanged;
             break;
         case ModifyStep::Backup:
             if (now.backupFailed) return ModifyStep::ReportBackupFailed;
             break;
         case ModifyStep::ReportNoTarget:
+        case ModifyStep::ReportUnchanged:
         case ModifyStep::Preview:
         case ModifyStep::ReportBackupFailed:
         case ModifyStep::ReportDone:

@@ -14,9 +14,10 @@ enum class ModifyStep {
     Times,
     VersionStrings,
     ForceNotImplemented,
-    RewriteTimes,  // the version store touched the file after its times were set
-    ReadOnly,      // the read-only bit, set after the writes that it would refuse
-    ReportDone,    // "文件修改完成!"
+    RewriteTimes,     // the version store touched the file after its times were set
+    ReadOnly,         // the read-only bit, set after the writes that it would refuse
+    ReportUnchanged,  // a check found nothing to change: nothing is written
+    ReportDone,       // "文件修改完成!"
     End,
 };
 
@@ -37,6 +38,7 @@ struct ModifyState {
     // Outcomes of the steps already run in this command.
     bool unsigningDeclined;
     bool checkRefused;
+    bool nothingToChange;  // the check found every value as asked for already
     bool backupFailed;
     bool timesWritten;
     bool versionStored;

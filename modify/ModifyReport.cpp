@@ -47,6 +47,8 @@ std::u16string ModifyMessage(const ModifyReport& report) {
             return u"版本修改失败!\n错误代码: " + Utf16(std::to_string(report.error));
         case ModifyEvent::ForceNotImplemented:
             return u"强制修改功能尚未实现!";
+        case ModifyEvent::Unchanged:
+            return u"无需修改，文件未修改!";
         case ModifyEvent::Done:
             return u"文件修改完成!";
     }

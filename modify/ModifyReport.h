@@ -23,6 +23,7 @@ enum class ModifyEvent {
     NoFixedVersion,    // a fixed version given for a file whose block holds none
     StoreFailed,       // `error`: "版本修改失败!\n错误代码: …"
     ForceNotImplemented,  // "强制修改功能尚未实现!"
+    Unchanged,            // a check found nothing to change: nothing written
     Done,                 // "文件修改完成!"
 };
 

@@ -71,6 +71,9 @@ constexpr int64_t kLastTimeTextSecond =
 // The platform's time calls refuse file times with the top bit set.
 constexpr int64_t kLastFileTimeSecond = std::numeric_limits<int64_t>::max() / kTicksPerSecond;
 
+// The largest file time that the platform's time calls take.
+constexpr uint64_t kLastFileTime = std::numeric_limits<int64_t>::max();
+
 static_assert(DaysFromCivil(1970, 1, 1) == 0);
 static_assert(kEpochDays == -134774);
 static_assert(kLastTimeTextSecond <= kLastFileTimeSecond);
@@ -211,7 +214,8 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
         const NewTime& time = times[i];
         switch (time.kind) {
             case NewTime::Kind::Kept:
-                continue;
+                if (time.shift == 0) continue;
+                break;
             case NewTime::Kind::Typed:
                 decision.times[i] =
                     time.typed == time.shown
@@ -221,8 +225,15 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
             case NewTime::Kind::Exact:
                 decision.times[i] = time.exact;
                 break;
+            case NewTime::Kind::Copied:
+                decision.times[i] = loaded[time.source];
+                break;
         }
-        if (decision.times[i] == 0) return {i, {}};
+        const uint64_t base = decision.times[i];
+        const uint64_t by = time.shift < 0 ? 0 - static_cast<uint64_t>(time.shift) : time.shift;
+        const uint64_t room = time.shift < 0 ? base - 1 : kLastFileTime - base;
+        if (base == 0 || base > kLastFileTime || by > room) return {i, {}};
+        decision.times[i] = time.shift < 0 ? base - by : base + by;
     }
     return decision;
 }

@@ -77,19 +77,23 @@ std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcO
 
 // One of the three new times when a modification runs: kept as loaded, a typed time text (with
 // the text that was shown for the loaded time: a typed text left as shown keeps the loaded time
-// exactly, its fraction of a second included), or an exact file time.
+// exactly, its fraction of a second included), an exact file time, or one of the target's own
+// loaded times; any of them moved by a shift.
 struct NewTime {
-    enum class Kind { Kept, Typed, Exact };
+    enum class Kind { Kept, Typed, Exact, Copied };
     Kind kind = Kind::Kept;
     std::string typed;   // Typed: the text's bytes in the ANSI code page
     std::string shown;   // Typed: the text shown for the loaded time
     uint64_t exact = 0;  // Exact: the file time
+    size_t source = 0;   // Copied: the loaded time it takes: creation, last write, last access
+    int64_t shift = 0;   // ticks added
 };
 
 // The file times to write for the new creation, last-write and last-access times, or the index of
 // the first to refuse (-1 when none is). The shape of every typed text is checked before the range
-// of any. A kept time gives back the loaded one; a typed one TimeTextToFileTime's time. A typed or
-// exact time of 0, which the platform takes for "leave unchanged", is refused.
+// of any. A kept time gives back the loaded one; a typed one TimeTextToFileTime's time. A typed,
+// exact or copied time of 0, which the platform takes for "leave unchanged", is refused, and so is
+// a shift of no time or one that leaves 1 .. 0x7FFFFFFFFFFFFFFF.
 struct FileTimesDecision {
     int refused;
     std::array<uint64_t, 3> times;

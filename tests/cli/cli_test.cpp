@@ -24,17 +24,25 @@ std::string Drain(HANDLE pipe) {
     return bytes;
 }
 
-// With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`.
-Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false) {
+// With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`;
+// `input` comes through a pipe to its standard input.
+Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false,
+           const std::string& input = {}) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out[2], err[2];  // read, write
+    HANDLE out[2], err[2], in[2];  // read, write
     ::CreatePipe(&out[0], &out[1], &inherit, 0);
     ::CreatePipe(&err[0], &err[1], &inherit, 0);
+    ::CreatePipe(&in[0], &in[1], &inherit, static_cast<DWORD>(input.size() + 1));
     ::SetHandleInformation(out[0], HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(err[0], HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(in[1], HANDLE_FLAG_INHERIT, 0);
+    DWORD written;
+    ::WriteFile(in[1], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    ::CloseHandle(in[1]);
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = in[0];
     start.hStdOutput = out[1];
     start.hStdError = merged ? out[1] : err[1];
     std::wstring line = L"\"" + BuildPath(L"quorvane-cli.exe") + L"\" " + args;
@@ -44,6 +52,7 @@ Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merge
                                           folder, &start, &process);
     ::CloseHandle(out[1]);
     ::CloseHandle(err[1]);
+    ::CloseHandle(in[0]);
     std::thread errors([&] { ran.err = Drain(err[0]); });
     ran.out = Drain(out[0]);
     errors.join();
@@ -339,4 +348,95 @@ TEST_F(Cli, LocalTimesByTheRulesInForceOnTheirDate) {
         const std::string shown = RunCli(L"show " + Quoted(file)).out;
         EXPECT_NE(shown.find("修改时间: " + Utf8(local) + "\n"), std::string::npos) << shown;
     }
+}
+
+TEST_F(Cli, TreesListsAndResultsAsData) {
+    // A tree with a folder whose name ends in a dot and a path past 260 characters.
+    const std::wstring root = L"\\\\?\\" + folder + L"\\r", twin = root + L"\\twin.";
+    const std::wstring deep =
+        root + L"\\" + std::wstring(120, L'd') + L"\\" + std::wstring(130, L'e');
+    for (const std::wstring& made : {root, twin, deep.substr(0, deep.rfind(L'\\')), deep})
+        ::CreateDirectoryW(made.c_str(), nullptr);
+    for (const std::wstring& file : {root + L"\\a.txt", root + L"\\d.log", root + L"\\sp ",
+                                     twin + L"\\b.txt", deep + L"\\c.txt"})
+        WriteAll(file, "x");
+    const std::wstring txt = Quoted(folder + L"\\r\\*.txt"), a = Quoted(folder + L"\\r\\a.txt");
+    const auto results = [](const Ran& ran) {
+        std::string outcomes;  // each target's name, outcome and attribute words
+        for (const nlohmann::json& target : nlohmann::json::parse(ran.out)) {
+            const std::string path = target["path"];
+            outcomes += path.substr(path.rfind('\\') + 1) + ":" + target.value("outcome", "") +
+                        (target.value("dryRun", false) ? " dry" : "");
+            if (target.contains("changes") && target["changes"].contains("attributes")) {
+                const nlohmann::json& word = target["changes"]["attributes"];
+                outcomes += " " + word["old"].dump() + ">" + word["new"].dump();
+            }
+            outcomes += "|";
+        }
+        return outcomes;
+    };
+    EXPECT_EQ(results(RunCli(L"set --dry-run --json -r --attrib +H " + txt)),
+              "a.txt:written dry 32>34|c.txt:written dry 32>34|b.txt:written dry 32>34|");
+    const Ran set = RunCli(L"set --json -r --attrib=+H " + txt + L" " + Quoted(folder + L"\\gone"));
+    EXPECT_EQ(set.status, 1u);
+    EXPECT_EQ(results(set),
+              "a.txt:written 32>34|c.txt:written 32>34|b.txt:written 32>34|gone:failed|");
+    // The .txt files alone, the folder "twin." among those left as they were.
+    for (const std::wstring& file :
+         {root + L"\\a.txt", root + L"\\d.log", twin, twin + L"\\b.txt", deep + L"\\c.txt"}) {
+        EXPECT_EQ(!!(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN),
+                  file.back() == L't')
+            << Utf8(file);
+    }
+    EXPECT_EQ(results(RunCli(L"set --json --attrib +H " + a)), "a.txt:unchanged|");
+    EXPECT_EQ(results(RunCli(L"set --json --version Comments=x " + a)), "a.txt:refused|");
+    // A list through a pipe (UTF-8, a name ending in a space), and one in the console's code page
+    // (936 here), as cmd writes what dir /b prints.
+    const Ran piped =
+        RunCli(L"show --json --paths-from=-", nullptr, false,
+               "\xEF\xBB\xBF" + Utf8(folder) + "\\r\\sp \r\n\r\n" + Utf8(folder) + "\\r\\*.log\n");
+    EXPECT_EQ(results(piped), "sp :|d.log:|") << piped.err;
+    WriteAll(folder + L"\\文件.txt", "x");
+    WriteAll(folder + L"\\list.txt", "\xCE\xC4\xBC\xFE.txt");
+    EXPECT_EQ(results(RunCli(L"show --json --paths-from list.txt", folder.c_str())), "文件.txt:|");
+}
+
+TEST_F(Cli, TimeValuesShiftsAndTheConventionsOfConsoleTools) {
+    const std::wstring file = folder + L"\\t.txt";
+    WriteAll(file, "t");
+    const FILETIME written = FromLocal(2003, 3, 9999999), accessed = FromLocal(2004, 4);
+    const HANDLE handle =
+        ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(handle, nullptr, &accessed, &written);
+    ::CloseHandle(handle);
+    // The file's own times, moved exactly; a shift past what a file time holds refuses the file.
+    const Ran own =
+        RunCli(L"set --quiet --accessed=modified --shift-modified +1d1h1m1s " + Quoted(file));
+    EXPECT_EQ(own.status + own.out.size() + own.err.size(), 0u) << own.err;
+    const uint64_t day = 864'000'000'000;
+    EXPECT_EQ(FileTimes(file)[1], Ticks(written));
+    EXPECT_EQ(FileTimes(file)[2], Ticks(written) + day + day / 24 + day / 1440 + day / 86400);
+    const Ran beyond = RunCli(L"set --shift -10675199d " + Quoted(file));
+    EXPECT_EQ(beyond.status, 1u);
+    EXPECT_EQ(FileTimes(file)[1], Ticks(written));
+    FILETIME before, after;
+    ::GetSystemTimeAsFileTime(&before);
+    EXPECT_EQ(RunCli(L"set --modified now " + Quoted(file)).status, 0u);
+    ::GetSystemTimeAsFileTime(&after);
+    EXPECT_TRUE(FileTimes(file)[2] >= Ticks(before) - 200'000 &&
+                FileTimes(file)[2] <= Ticks(after));
+    // Help as console tools give it; its own version resource.
+    for (const wchar_t* help : {L"-h", L"/?", L"set --help", L"show -h x"}) {
+        const Ran ran = RunCli(help);
+        EXPECT_TRUE(ran.status == 0 && ran.out.find("--paths-from") != std::string::npos) << help;
+    }
+    const std::wstring cli = BuildPath(L"quorvane-cli.exe"), dialog = BuildPath(L"Quorvane.exe");
+    EXPECT_EQ(PlatformVersionString(cli, L"OriginalFilename") + L"|" +
+                  PlatformVersionString(cli, L"FileDescription") + L"|" +
+                  PlatformVersionString(dialog, L"OriginalFilename"),
+              L"quorvane-cli.exe|Telvaro V1.0 命令行|Quorvane.exe");
+    // A run well past a second, its output to a pipe: no progress line.
+    const std::wstring dlls = L" C:\\windows\\*.dll";
+    const Ran slow = RunCli(L"show -r" + dlls + dlls + dlls + dlls + dlls + dlls + dlls + dlls);
+    EXPECT_TRUE(slow.status == 0 && slow.err.empty()) << slow.err.substr(0, 200);
 }

@@ -25,9 +25,10 @@ std::vector<std::u16string> Split(std::u16string_view line) {
     return args;
 }
 
-// Local time here is 8 hours ahead of UTC all year.
+// Local time here is 8 hours ahead of UTC all year; now is 2024-05-01 08:00:00 UTC.
+constexpr uint64_t kNow = 133590240000000000;
 CliParse Parse(std::u16string_view line) {
-    return ParseCommandLine(Split(line), [](int64_t) { return 8 * 3600; });
+    return ParseCommandLine(Split(line), {kNow, [](int64_t) { return 8 * 3600; }});
 }
 
 std::string Narrow(std::u16string_view text) {
@@ -35,17 +36,19 @@ std::string Narrow(std::u16string_view text) {
 }
 
 // The verb (S)how, se(T), (H)elp, (V)ersion; the flags j(son), c(heck first), l(read-only last),
-// b(ackup), d(ry run), u(nsigning allowed), F(orce), A(ttributes), T(imes), V(ersions); the bits
-// set and cleared, the times (k)ept, (t)yped/shown or (e)xact, the file of --times-from, the
-// strings by key index, the (f)ile and (p)roduct versions; the paths.
+// b(ackup), d(ry run), u(nsigning allowed), F(orce), A(ttributes), T(imes), V(ersions),
+// r(ecurse), q(uiet); the bits set and cleared, the times (k)ept, (e)xact or (c)opied from another
+// and their shifts, the file of --times-from, the strings by key index, the (f)ile and (p)roduct
+// versions; the paths and the list of more.
 std::string Describe(const CliCommand& c) {
     const ModifyRequest& r = c.request;
     std::ostringstream out;
     out << "STHV"[static_cast<int>(c.verb)];
-    const bool flags[] = {c.json,           r.checkFirst, r.readOnlyLast, r.backup, r.dryRun,
-                          r.allowUnsigning, r.force,      r.attributes,   r.times,  r.versions};
+    const bool flags[] = {c.json,   r.checkFirst,     r.readOnlyLast, r.backup,
+                          r.dryRun, r.allowUnsigning, r.force,        r.attributes,
+                          r.times,  r.versions,       c.recurse,      c.quiet};
     for (size_t i = 0; i < std::size(flags); ++i) {
-        if (flags[i]) out << "jclbduFATV"[i];
+        if (flags[i]) out << "jclbduFATVrq"[i];
     }
     if (r.attributes)
         out << std::hex << " +" << r.attributeChange.set << "-" << r.attributeChange.clear
@@ -53,8 +56,9 @@ std::string Describe(const CliCommand& c) {
     for (const NewTime& t : r.newTimes) {
         if (!r.times) break;
         if (t.kind == NewTime::Kind::Kept) out << " k";
-        if (t.kind == NewTime::Kind::Typed) out << " t:" << t.typed << "/" << t.shown;
         if (t.kind == NewTime::Kind::Exact) out << " e:" << t.exact;
+        if (t.kind == NewTime::Kind::Copied) out << " c" << t.source;
+        if (t.shift) out << std::showpos << t.shift << std::noshowpos;
     }
     if (c.timesFrom) out << " from:" << Narrow(*c.timesFrom);
     for (const VersionEdit& edit : r.versionChanges.strings)
@@ -63,6 +67,7 @@ std::string Describe(const CliCommand& c) {
     if (const auto& v = r.versionChanges.productVersion)
         out << " p" << Narrow(FixedVersionText(*v));
     for (const std::u16string& path : c.paths) out << " " << Narrow(path);
+    if (c.pathsFrom) out << " list:" << Narrow(*c.pathsFrom);
     return out.str();
 }
 
@@ -86,7 +91,16 @@ TEST(CommandLine, EachOptionFillsItsPartOfTheRequest) {
               "TclV 3=c f1.2.3.4 p65535.0.0.9 x"},
              {u"set --backup --dry-run --allow-unsigning --backup --attrib +a x",
               "TclbduA +20-0 x"},
-             {u"--help", "H"},
+             {u"set --created=now --modified created --accessed=modified --shift +1d2h3m4s x",
+              "TclT e:133590240000000000+937840000000 c0+937840000000 c1+937840000000 x"},
+             {u"set --shift-accessed=-90s -r --quiet --attrib=+h --version=Comments=a=b x",
+              "TclATVrq +2-0 k k k-900000000 3=a=b x"},
+             {u"show -r --paths-from - --json", "Sjr list:-"},
+             {u"set --attrib +R x -h", "H"},
+             {u"show /?", "H"},
+             {u"-h", "H"},
+             {u"/?", "H"},
+             {u"--help x", "H"},
              {u"--version", "V"}}) {
         const CliParse parsed = Parse(line);
         EXPECT_EQ(parsed.error, u"") << described;
@@ -98,9 +112,16 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
     for (const auto& [line, named] : std::vector<std::pair<std::u16string, std::u16string>>{
              {u"", u"缺少命令"},
              {u"list a", u"list"},
-             {u"--help x", u"x"},
+             {u"--version x", u"x"},
              {u"show --backup a", u"show 不接受选项 --backup"},
-             {u"set --json --attrib +R a", u"set 不接受选项 --json"},
+             {u"show --quiet a", u"show 不接受选项 --quiet"},
+             {u"set --backup=yes --attrib +R a", u"--backup 不接受值"},
+             {u"set --quiet --json --attrib +R a", u"--quiet"},
+             {u"set --shift 1h a", u"1h"},
+             {u"set --shift +0s a", u"+0s"},
+             {u"set --shift +1h --shift-created +1h a", u"--shift-created"},
+             {u"set --created yesterday a", u"yesterday"},
+             {u"show --paths-from a --paths-from b", u"--paths-from"},
              {u"set --bogus a", u"--bogus"},
              {u"set -R a", u"-R"},
              {u"show", u"缺少路径"},
@@ -140,6 +161,19 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
     for (const std::u16string text : {u"0.0.0.0", u"65535.65535.65535.65535", u"1.20.300.4000"})
         EXPECT_EQ(FixedVersionText(ParseFixedVersion(text).value_or(FixedVersion{9})), text);
     EXPECT_EQ(ParseFixedVersion(u"01.002.0.9"), (FixedVersion{1, 2, 0, 9}));
+    // Shifts, in 100-ns ticks, up to the span of a file time in whole seconds.
+    for (const auto& [text, ticks] : std::vector<std::pair<std::u16string, int64_t>>{
+             {u"+1d12h", 129600'0000000},
+             {u"-90s", -90'0000000},
+             {u"+2h30m", 9000'0000000},
+             {u"+0d0h1m0s", 60'0000000},
+             {u"+922337203685s", 922337203685'0000000},
+             {u"-10675199d2h48m5s", -922337203685'0000000}}) {
+        EXPECT_EQ(ParseShift(text), ticks) << Narrow(text);
+    }
+    for (const char16_t* text : {u"1h", u"+", u"+1", u"+h", u"+1h1d", u"+1h1h", u"+1.5h", u"+1H",
+                                 u"+1h ", u"++1h", u"+922337203686s", u"+10675199d2h48m6s"})
+        EXPECT_FALSE(ParseShift(text)) << Narrow(text);
     for (const char16_t* text :
          {u"1.2.3", u"1.2.3.4.5", u"1.2.3.65536", u"1.2.3.99999999999", u"1..3.4", u"+1.2.3.4",
           u"1.2.3.-4", u"1.2.3.4 ", u" 1.2.3.4", u"1.2.3.", u"", u"1.2.3.４"})
@@ -154,14 +188,18 @@ TEST(CommandLine, EveryExampleOfTheHelpParsesAndTheyUseEveryOption) {
     for (size_t at; (at = rest.find(u"\n  quorvane-cli ")) != std::u16string_view::npos;) {
         rest.remove_prefix(at + 16);
         const std::vector<std::u16string> args = Split(rest.substr(0, rest.find(u'\n')));
-        const CliParse parsed = ParseCommandLine(args, [](int64_t) { return 0; });
+        const CliParse parsed = Parse(rest.substr(0, rest.find(u'\n')));
         EXPECT_TRUE(parsed.command) << Narrow(args[0]) << " " << args.size();
         for (const std::u16string& arg : args) {
-            if (arg.rfind(u"--", 0) == 0) used.insert(arg);
+            if (arg.rfind(u"--", 0) == 0 || arg == u"-r")
+                used.insert(arg.substr(0, arg.find(u'=')));
         }
     }
-    EXPECT_EQ(used, (std::set<std::u16string>{
-                        u"--", u"--accessed", u"--allow-unsigning", u"--attrib", u"--backup",
-                        u"--created", u"--dry-run", u"--file-version", u"--help", u"--json",
-                        u"--modified", u"--product-version", u"--times-from", u"--version"}));
+    EXPECT_EQ(
+        used,
+        (std::set<std::u16string>{
+            u"--",         u"--accessed",       u"--allow-unsigning", u"--attrib",  u"--backup",
+            u"--created",  u"--dry-run",        u"--file-version",    u"--help",    u"--json",
+            u"--modified", u"--paths-from",     u"--product-version", u"--quiet",   u"--recurse",
+            u"--shift",    u"--shift-modified", u"--times-from",      u"--version", u"-r"}));
 }

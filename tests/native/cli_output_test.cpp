@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "cli/IsoTime.h"
 #include "cli/Json.h"
 #include "cli/Pattern.h"
+#include "cli/PathList.h"
+#include "cli/Expansion.h"
 #include "cli/ShowOutput.h"
 
 // File times worked out apart from the program (ticks since 1601-01-01 00:00:00 UTC).
@@ -178,4 +181,65 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
         uR"("encrypted":false,"temporary":true},"times":{"created":"1601-01-01T00:00:00.0000001Z",)"
         uR"("modified":"1601-01-01T00:00:00.0000002Z","accessed":"1601-01-01T00:00:00.0000003Z"},)"
         uR"("signed":false,"version":null})");
+}
+
+TEST(PathList, EncodingsLinesAndNamesAsTheyStand) {
+    // Every form of one list: a name ending in a space, blank lines, CR LF and LF, no last LF.
+    const std::vector<std::u16string> paths{u"a ", u"目录\\b😀.txt", u" c"};
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (const char16_t unit : std::u16string(u"a \n目录\\b😀.txt\n c")) {
+        little += {static_cast<char>(unit), static_cast<char>(unit >> 8)};
+        big += {static_cast<char>(unit >> 8), static_cast<char>(unit)};
+    }
+    for (const std::string& bytes :
+         {std::string("a \r\n\r\n\xE7\x9B\xAE\xE5\xBD\x95\\b\xF0\x9F\x98\x80.txt\n \t\n c"),
+          std::string("\xEF\xBB\xBF"
+                      "a \n\xE7\x9B\xAE\xE5\xBD\x95\\b\xF0\x9F\x98\x80.txt\r\n c\r\n"),
+          little, big}) {
+        const std::optional<std::u16string> text = DecodePathList(bytes);
+        EXPECT_EQ(text ? PathListLines(*text) : std::vector<std::u16string>{}, paths)
+            << testing::PrintToString(bytes);
+    }
+    // Not what they claim: malformed, overlong, a surrogate, past U+10FFFF, cut short, odd.
+    for (const std::string& bytes :
+         {std::string("a\x80"), std::string("\xC0\xAF"), std::string("\xE0\x80\xAF"),
+          std::string("\xED\xA0\x80"), std::string("\xF4\x90\x80\x80"), std::string("\xE7\x9B"),
+          std::string("\xFF\xFE"
+                      "a"),
+          std::string("\xFF\xFE\x3D\xD8", 4)})
+        EXPECT_FALSE(DecodePathList(bytes)) << testing::PrintToString(bytes);
+}
+
+TEST(Expansion, PatternsAtEveryLevelFoldersWhenMatchedLinksNotEntered) {
+    // A tree: "D" a folder, "L" a link to one, anything else a file.
+    const std::map<std::u16string, std::vector<std::u16string>> tree{
+        {u"r\\", {u"b.txt", u"D", u"a.", u"L.txt"}},
+        {u"r\\D\\", {u"x.TXT", u"DD.txt"}},
+        {u"r\\D\\DD.txt\\", {}},
+        {u"r\\L.txt\\", {u"never.txt"}}};
+    const ListFolder list = [&tree](const std::u16string& folder, uint32_t& error) {
+        error = 3;
+        if (!tree.count(folder)) return std::optional<std::vector<FolderEntry>>();
+        std::vector<FolderEntry> entries;
+        for (const std::u16string& name : tree.at(folder))
+            entries.push_back({name, name[0] == u'D' ? 0x10u : name[0] == u'L' ? 0x410u : 0x20u});
+        return std::optional(entries);
+    };
+    // The path, -r, folders last; what it names: each target, "?" for nothing matched.
+    for (const auto& [given, recurse, last, named] :
+         std::vector<std::tuple<std::u16string, bool, bool, std::u16string>>{
+             {u"r\\*.txt", false, false, u"r\\b.txt|r\\L.txt|"},
+             {u"r\\*.txt", true, false, u"r\\b.txt|r\\D\\DD.txt|r\\D\\x.TXT|r\\L.txt|"},
+             {u"r\\*.txt", true, true, u"r\\b.txt|r\\D\\DD.txt|r\\D\\x.TXT|r\\L.txt|"},
+             {u"r\\D", true, false, u"r\\D|r\\D\\DD.txt|r\\D\\x.TXT|"},
+             {u"r\\D\\", true, true, u"r\\D\\DD.txt|r\\D\\x.TXT|r\\D\\|"},
+             {u"r\\*.", true, false, u"r\\a.|r\\D|"},
+             {u"r\\b.txt", true, false, u"r\\b.txt|"},
+             {u"r\\D\\*.doc", true, false, u"?r\\D\\*.doc|"},
+             {u"gone\\*", false, false, u"?gone\\*|"}}) {
+        std::u16string found;
+        for (const ExpandedPath& path : ExpandPath(given, recurse, last, list))
+            found += (path.kind == ExpandedPath::Kind::Target ? u"" : u"?") + path.path + u"|";
+        EXPECT_EQ(found, named) << testing::PrintToString(given) << recurse << last;
+    }
 }

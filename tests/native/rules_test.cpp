@@ -41,9 +41,10 @@ TEST(ModifyPlan, StepsInTheirOrder) {
     // What is so, a letter each: (l)oaded, (d)irectory, the boxes (B)ackup, (A)ttributes,
     // (T)imes, (V)ersion, (F)orce, has (v)ersion information, (s)igned file's strings edited,
     // (C)heck first, (D)ry run, read-only (L)ast asked for, (R)ead-only at the end; the question
-    // is declined (u), the check refuses (k), the backup fails (x), the times (y) or the store (z)
-    // fail. Then the steps: n(o target), u(nsigning asked), c(heck), p(review), b(ackup), f(ailed
-    // backup), a(ttributes), t(imes), v(ersion), F(orce), r(ewrite times), read-(o)nly, d(one). A
+    // is declined (u), the check refuses (k) or finds (N)othing to change, the backup fails (x),
+    // the times (y) or the store (z) fail. Then the steps: n(o target), u(nsigning asked),
+    // c(heck), p(review), b(ackup), f(ailed backup), a(ttributes), t(imes), v(ersion), F(orce),
+    // r(ewrite times), read-(o)nly, (U)nchanged, d(one). A
     // file without version information has it neither written nor refused (lBATVF); a folder is
     // never copied (ldBATVv); a failed backup stops all (lBATVvx); a signed file is asked about
     // before anything is written (lBATVvs), but attributes and times alone leave a signature valid
@@ -56,16 +57,17 @@ TEST(ModifyPlan, StepsInTheirOrder) {
         {"lBATVvsu", "u"},     {"lBATsv", "batd"},   {"lBATVFvs", "batFd"}, {"lBAVvsC", "ucbavd"},
         {"lBAVvC", "cbavd"},   {"lBAVvCk", "c"},     {"lBAVvsCD", "ucp"},   {"lBAVvD", "cp"},
         {"lATVvLR", "atvrod"}, {"lTLR", "atod"},     {"lALR", "ad"},        {"lATR", "atd"},
-        {"lCVvLR", "cavod"},   {"lTVvLR", "atvrod"}, {"lATVFvLR", "atFod"}};
+        {"lCVvLR", "cavod"},   {"lTVvLR", "atvrod"}, {"lATVFvLR", "atFod"}, {"lBACN", "cU"},
+        {"lBACND", "cp"}};
     for (const auto& [given, steps] : plans) {
         const auto has = [&given = given](char c) { return given.find(c) != std::string::npos; };
-        ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'),
-                        has('F'), has('v'), has('C'), has('D'), has('s'), has('L'),
-                        has('R'), has('u'), has('k'), has('x'), false,    false};
+        ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'), has('F'),
+                        has('v'), has('C'), has('D'), has('s'), has('L'), has('R'), has('u'),
+                        has('k'), has('N'), has('x'), false,    false};
         std::string taken;
         for (ModifyStep step = ModifyStep::Start;
              (step = NextModifyStep(step, now)) != ModifyStep::End;) {
-            taken += "?nucpbfatvFrod?"[static_cast<int>(step)];
+            taken += "?nucpbfatvFroUd?"[static_cast<int>(step)];
             if (step == ModifyStep::Times) now.timesWritten = !has('y');
             if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }

@@ -56,6 +56,19 @@ TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
     const NewTime misshapen{Kind::Typed, "2015-01-02", "", 0};
     const NewTime first{Kind::Typed, "1601-01-01 00:00:00", "", 0};  // file time 0: "unchanged"
     const NewTime kept{}, exact{Kind::Exact, "", "", 12345}, zero{Kind::Exact, "", "", 0};
+    // The target's own times, and shifts to the 100 ns, within 1 .. 0x7FFFFFFFFFFFFFFF.
+    const NewTime modified{Kind::Copied, "", "", 0, 1}, later{Kind::Kept, "", "", 0, 0, 3};
+    const NewTime toFirst{Kind::Exact, "", "", 8, 0, -7}, toNone{Kind::Exact, "", "", 8, 0, -8};
+    const NewTime toLast{Kind::Exact, "", "", INT64_MAX - 5, 0, 5};
+    const NewTime past{Kind::Exact, "", "", INT64_MAX - 5, 0, 6};
+    EXPECT_EQ(DecideFileTimes({modified, later, modified}, {1, 7, 9}, 0).times,
+              (std::array<uint64_t, 3>{7, 10, 7}));
+    EXPECT_EQ(DecideFileTimes({toFirst, toLast, kept}, {1, 7, 9}, 0).times,
+              (std::array<uint64_t, 3>{1, INT64_MAX, 9}));
+    for (const auto& [times, refused] : std::vector<std::pair<std::array<NewTime, 3>, int>>{
+             {{toNone, kept, kept}, 0}, {{kept, past, kept}, 1}, {{kept, kept, later}, 2}}) {
+        EXPECT_EQ(DecideFileTimes(times, {1, 7, 0}, 0).refused, refused);
+    }
     const std::array<uint64_t, 3> loaded{k2015 + 1234567, 7, 0};
     EXPECT_EQ(DecideFileTimes({asShown, typed, kept}, loaded, 0).times,
               (std::array<uint64_t, 3>{k2015 + 1234567, k2000Feb29, 0}));
