@@ -36,3 +36,27 @@ std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text) {
     if (pos != text.size()) return std::nullopt;
     return version;
 }
+
+std::optional<int64_t> ParseShift(std::u16string_view text) {
+    constexpr std::u16string_view kUnits = u"dhms";
+    constexpr int64_t kSeconds[] = {86400, 3600, 60, 1};
+    constexpr int64_t kLargest = INT64_MAX / 10'000'000;  // seconds
+    if (text.size() < 3 || (text[0] != u'+' && text[0] != u'-')) return std::nullopt;
+    int64_t seconds = 0;
+    size_t pos = 1, unit = 0;
+    while (pos < text.size()) {
+        const size_t first = pos;
+        int64_t count = 0;
+        for (; pos < text.size() && text[pos] >= u'0' && text[pos] <= u'9'; ++pos) {
+            count = count * 10 + (text[pos] - u'0');
+            if (count > kLargest) return std::nullopt;
+        }
+        const size_t found = pos < text.size() ? kUnits.find(text[pos], unit) : kUnits.npos;
+        if (pos == first || found == kUnits.npos || count > (kLargest - seconds) / kSeconds[found])
+            return std::nullopt;
+        seconds += count * kSeconds[found];
+        unit = found + 1;
+        ++pos;
+    }
+    return (text[0] == u'-' ? -seconds : seconds) * 10'000'000;
+}

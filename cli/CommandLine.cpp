@@ -16,34 +16,63 @@ enum class Option {
     Created,
     Modified,
     Accessed,
+    Shift,
+    ShiftCreated,
+    ShiftModified,
+    ShiftAccessed,
     TimesFrom,
     Version,
     FileVersion,
     ProductVersion,
+    PathsFrom,
+    // Without a value from here on.
     Backup,
     DryRun,
-    AllowUnsigning
+    AllowUnsigning,
+    Quiet,
+    Json,
+    Recurse,
+    Help,
 };
 
 struct NamedOption {
     std::u16string_view name;
     Option option;
+    bool setOnly;
 };
 
-// The options of set; show takes --json alone.
-constexpr NamedOption kSetOptions[] = {
-    {u"--attrib", Option::Attrib},
-    {u"--created", Option::Created},
-    {u"--modified", Option::Modified},
-    {u"--accessed", Option::Accessed},
-    {u"--times-from", Option::TimesFrom},
-    {u"--version", Option::Version},
-    {u"--file-version", Option::FileVersion},
-    {u"--product-version", Option::ProductVersion},
-    {u"--backup", Option::Backup},
-    {u"--dry-run", Option::DryRun},
-    {u"--allow-unsigning", Option::AllowUnsigning},
+constexpr NamedOption kOptions[] = {
+    {u"--attrib", Option::Attrib, true},
+    {u"--created", Option::Created, true},
+    {u"--modified", Option::Modified, true},
+    {u"--accessed", Option::Accessed, true},
+    {u"--shift", Option::Shift, true},
+    {u"--shift-created", Option::ShiftCreated, true},
+    {u"--shift-modified", Option::ShiftModified, true},
+    {u"--shift-accessed", Option::ShiftAccessed, true},
+    {u"--times-from", Option::TimesFrom, true},
+    {u"--version", Option::Version, true},
+    {u"--file-version", Option::FileVersion, true},
+    {u"--product-version", Option::ProductVersion, true},
+    {u"--paths-from", Option::PathsFrom, false},
+    {u"--backup", Option::Backup, true},
+    {u"--dry-run", Option::DryRun, true},
+    {u"--allow-unsigning", Option::AllowUnsigning, true},
+    {u"--quiet", Option::Quiet, true},
+    {u"--json", Option::Json, false},
+    {u"--recurse", Option::Recurse, false},
+    {u"-r", Option::Recurse, false},
+    {u"--help", Option::Help, false},
+    {u"-h", Option::Help, false},
+    {u"/?", Option::Help, false},
 };
+
+const NamedOption* FindOption(std::u16string_view name) {
+    for (const NamedOption& named : kOptions) {
+        if (named.name == name) return &named;
+    }
+    return nullptr;
+}
 
 constexpr char16_t kAttributeValues[] = u"（应为 +R、-R、+H、-H、+S、-S、+A 或 -A）：";
 
@@ -76,20 +105,38 @@ bool IsAttributeArgument(std::u16string_view arg) {
     return arg.size() == 2 && (arg[0] == u'+' || arg[0] == u'-') && arg[1] != u'-';
 }
 
-// The local text goes on as the dialog's typed text, turned into UTC per target with the offset
-// in force then; an ISO time is exact already.
-std::optional<NewTime> TimeArgument(std::u16string_view value) {
+// The new time that a TIME names, or why it names none: a local text is read by the rules of
+// local time in force on its date; an ISO time is exact already.
+std::u16string TimeArgument(const std::u16string& value, const CliClock& clock, NewTime& time) {
+    constexpr std::u16string_view kOwnTimes[] = {u"created", u"modified", u"accessed"};
+    for (size_t i = 0; i < 3; ++i) {
+        if (value == kOwnTimes[i]) {
+            time.kind = NewTime::Kind::Copied;
+            time.source = i;
+            return {};
+        }
+    }
     const std::optional<std::string> bytes = AsciiBytes(value);
-    if (!bytes) return std::nullopt;
-    if (bytes->size() > 10 && ((*bytes)[10] == 'T' || (*bytes)[10] == 't')) {
-        const std::optional<uint64_t> ticks = ParseIsoTime(*bytes);
-        if (!ticks) return std::nullopt;
-        return NewTime{NewTime::Kind::Exact, {}, {}, *ticks};
+    std::optional<uint64_t> ticks;
+    if (value == u"now") {
+        ticks = clock.now;
+    } else if (bytes && bytes->size() > 10 && ((*bytes)[10] == 'T' || (*bytes)[10] == 't')) {
+        ticks = ParseIsoTime(*bytes);
+    } else if (bytes && IsValidTimeText(*bytes) && IsValidLocalDateTime(ParseTimeText(*bytes))) {
+        const std::optional<int64_t> utc =
+            LocalToUtcSeconds(SecondsSince1601(ParseTimeText(*bytes)), clock.offsetAt);
+        if (!utc) return u"这个本地时间不存在（时钟拨快时跳过）：" + value;
+        if (*utc <= 0) return u"时间早于 1601-01-01 00:00:00 UTC：" + value;
+        ticks = static_cast<uint64_t>(*utc) * 10'000'000;
     }
-    if (!IsValidTimeText(*bytes) || !IsValidLocalDateTime(ParseTimeText(*bytes))) {
-        return std::nullopt;
+    if (!ticks) {
+        return u"时间无效（应为 YYYY-MM-DD HH:MM:SS、如 2024-05-01T08:00:00Z 的 ISO 8601 时间、"
+               u"now、created、modified 或 accessed）：" +
+               value;
     }
-    return NewTime{NewTime::Kind::Typed, *bytes, {}, 0};
+    time.kind = NewTime::Kind::Exact;
+    time.exact = *ticks;
+    return {};
 }
 
 // Each of these takes the values of one option into the command: the reason when refused, an
@@ -125,8 +172,8 @@ std::u16string TakeVersionString(const std::u16string& value, VersionChanges& ch
     return {};
 }
 
-std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t& i,
-                             CliCommand& command) {
+std::u16string TakeOption(const NamedOption& named, const Args& args, size_t& i,
+                          const CliClock& clock, CliCommand& command) {
     ModifyRequest& request = command.request;
     switch (named.option) {
         case Option::Backup:
@@ -138,6 +185,15 @@ std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t&
         case Option::AllowUnsigning:
             request.allowUnsigning = true;
             return {};
+        case Option::Quiet:
+            command.quiet = true;
+            return {};
+        case Option::Json:
+            command.json = true;
+            return {};
+        case Option::Recurse:
+            command.recurse = true;
+            return {};
         case Option::Attrib:
             request.attributes = true;
             return TakeAttributes(args, i, request.attributeChange);
@@ -148,6 +204,11 @@ std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t&
     if (i + 1 == args.size()) return u"选项 " + name + u" 缺少值";
     const std::u16string& value = args[++i];
     const std::u16string twice = u"选项 " + name + u" 只能给一次：" + value;
+    const auto first = [&](std::optional<std::u16string>& file) {
+        if (file) return twice;
+        file = value;
+        return std::u16string();
+    };
     switch (named.option) {
         case Option::Created:
         case Option::Modified:
@@ -155,21 +216,33 @@ std::u16string TakeSetOption(const NamedOption& named, const Args& args, size_t&
             NewTime& time = request.newTimes[static_cast<size_t>(named.option) -
                                              static_cast<size_t>(Option::Created)];
             if (time.kind != NewTime::Kind::Kept) return twice;
-            const std::optional<NewTime> parsed = TimeArgument(value);
-            if (!parsed) {
-                return u"时间无效（应为 YYYY-MM-DD HH:MM:SS，或如 2024-05-01T08:00:00Z 的 ISO 8601 "
-                       u"时间）：" +
+            request.times = true;
+            return TimeArgument(value, clock, time);
+        }
+        case Option::Shift:
+        case Option::ShiftCreated:
+        case Option::ShiftModified:
+        case Option::ShiftAccessed: {
+            const std::optional<int64_t> shift = ParseShift(value);
+            if (!shift || *shift == 0) {
+                return u"时间的移动无效（应如 +1h、-30m、+2d12h，依次为天 d、时 h、分 m、秒 s）：" +
                        value;
             }
-            time = *parsed;
+            const size_t only =
+                static_cast<size_t>(named.option) - static_cast<size_t>(Option::Shift);
+            for (size_t t = 0; t < 3; ++t) {
+                if (only != 0 && t != only - 1) continue;
+                if (request.newTimes[t].shift != 0) return twice;
+                request.newTimes[t].shift = *shift;
+            }
             request.times = true;
             return {};
         }
         case Option::TimesFrom:
-            if (command.timesFrom) return twice;
-            command.timesFrom = value;
             request.times = true;
-            return {};
+            return first(command.timesFrom);
+        case Option::PathsFrom:
+            return first(command.pathsFrom);
         case Option::Version:
             request.versions = true;
             return TakeVersionString(value, request.versionChanges);
@@ -198,23 +271,59 @@ bool BothVersions(const VersionChanges& changes, std::u16string_view key,
                                 [index](const VersionEdit& edit) { return edit.key == index; });
 }
 
+// The arguments with each "--name=value" of an option that takes a value made two, "--name" and
+// "value"; an option without a value refuses one.
+std::optional<Args> SplitValues(const Args& args, std::u16string& error) {
+    Args split;
+    bool optionsEnded = false;
+    for (const std::u16string& arg : args) {
+        const size_t equals = arg.find(u'=');
+        optionsEnded = optionsEnded || arg == u"--";
+        if (optionsEnded || arg.rfind(u"--", 0) != 0 || equals == std::u16string::npos) {
+            split.push_back(arg);
+            continue;
+        }
+        const std::u16string name = arg.substr(0, equals);
+        const NamedOption* named = FindOption(name);
+        if (named && named->option >= Option::Backup) {
+            error = u"选项 " + name + u" 不接受值：" + arg;
+            return std::nullopt;
+        }
+        split.push_back(name);
+        split.push_back(arg.substr(equals + 1));
+    }
+    return split;
+}
+
 }  // namespace
 
-CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
-    if (args.empty()) return Refuse(u"缺少命令：show、set、--help 或 --version");
+CliParse ParseCommandLine(const std::vector<std::u16string>& given, const CliClock& clock) {
+    if (given.empty()) return Refuse(u"缺少命令：show、set、shell-menu、--help 或 --version");
+    std::u16string error;
+    const std::optional<Args> split = SplitValues(given, error);
+    if (!split) return Refuse(error);
+    const Args& args = *split;
     CliCommand command;
     const std::u16string& verb = args[0];
-    if (verb == u"--help" || verb == u"--version") {
-        if (args.size() > 1) return Refuse(verb + u" 之后不能再有参数：" + args[1]);
-        command.verb = verb == u"--help" ? Verb::Help : Verb::Version;
+    const NamedOption* alone = FindOption(verb);
+    if (verb == u"--version" || (alone && alone->option == Option::Help)) {
+        if (verb == u"--version" && args.size() > 1) {
+            return Refuse(verb + u" 之后不能再有参数：" + args[1]);
+        }
+        command.verb = verb == u"--version" ? Verb::Version : Verb::Help;
         return {command, {}};
     }
-    if (verb == u"shell-menu") return ParseShellMenu(args, command);
+    if (verb == u"shell-menu") {
+        const NamedOption* help = args.size() == 2 ? FindOption(args[1]) : nullptr;
+        if (help && help->option == Option::Help) return {CliCommand{}, {}};
+        return ParseShellMenu(args, command);
+    }
     if (verb == u"show") {
         command.verb = Verb::Show;
     } else if (verb == u"set") {
         command.verb = Verb::Set;
         command.request.checkFirst = true;
+        command.request.readOnlyLast = true;
     } else {
         return Refuse(u"未知的命令：" + verb);
     }
@@ -223,7 +332,9 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
     bool optionsEnded = false;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::u16string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != u'-') {
+        const NamedOption* named = optionsEnded ? nullptr : FindOption(arg);
+        if (named && named->option == Option::Help) return {CliCommand{}, {}};
+        if (!named && (optionsEnded || arg.empty() || arg[0] != u'-')) {
             command.paths.push_back(arg);
             continue;
         }
@@ -231,32 +342,27 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
             optionsEnded = true;
             continue;
         }
-        if (arg == u"--json" && !set) {
-            command.json = true;
-            continue;
-        }
-        const auto named = std::find_if(std::begin(kSetOptions), std::end(kSetOptions),
-                                        [&arg](const NamedOption& o) { return o.name == arg; });
-        const bool known = named != std::end(kSetOptions);
-        if (arg == u"--json" || (known && !set)) return Refuse(verb + u" 不接受选项 " + arg);
-        if (!known) return Refuse(u"未知的选项：" + arg);
-        const std::u16string reason = TakeSetOption(*named, args, i, command);
+        if (!named) return Refuse(u"未知的选项：" + arg);
+        if (named->setOnly && !set) return Refuse(verb + u" 不接受选项 " + arg);
+        const std::u16string reason = TakeOption(*named, args, i, clock, command);
         if (!reason.empty()) return Refuse(reason);
     }
 
-    if (command.paths.empty()) return Refuse(u"缺少路径");
+    if (command.paths.empty() && !command.pathsFrom) return Refuse(u"缺少路径");
     if (!set) return {command, {}};
     const ModifyRequest& request = command.request;
     if (!request.attributes && !request.times && !request.versions) {
         return Refuse(
-            u"没有要修改的内容：至少给出 --attrib、--created、--modified、--accessed、"
+            u"没有要修改的内容：至少给出 --attrib、--created、--modified、--accessed、--shift…、"
             u"--times-from、--version、--file-version 或 --product-version 之一");
     }
-    if (command.timesFrom &&
-        std::any_of(request.newTimes.begin(), request.newTimes.end(),
-                    [](const NewTime& time) { return time.kind != NewTime::Kind::Kept; })) {
+    const auto& times = request.newTimes;
+    if (command.timesFrom && std::any_of(times.begin(), times.end(), [](const NewTime& time) {
+            return time.kind != NewTime::Kind::Kept;
+        })) {
         return Refuse(u"--times-from 不能与 --created、--modified 或 --accessed 同用");
     }
+    if (command.quiet && command.json) return Refuse(u"--quiet 不能与 --json 同用");
     const VersionChanges& changes = request.versionChanges;
     if (BothVersions(changes, u"FileVersion", changes.fileVersion)) {
         return Refuse(u"--file-version 不能与 --version FileVersion=… 同用");
@@ -269,7 +375,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
 
 std::u16string UsageText() {
     return u"用法：\n"
-           u"  quorvane-cli show [--json] 路径...\n"
+           u"  quorvane-cli show [选项...] 路径...\n"
            u"  quorvane-cli set [选项...] 路径...\n"
            u"  quorvane-cli shell-menu [install|uninstall]\n"
            u"  quorvane-cli --help\n"
@@ -288,9 +394,12 @@ std::u16string HelpText() {
            u"\nshow 列出每个目标的名称、属性、时间、大小、签名和版本信息；set 修改每个目标；\n"
            u"shell-menu 显示当前用户的右键菜单“用 Telvaro 修改属性和版本”（文件、文件夹、驱动器）"
            u"是否已安装，\ninstall 安装它（不需要管理员权限），uninstall 卸载它；\n"
-           u"--help 显示本说明；--version 显示程序的版本。\n"
-           u"\nshow 的选项：\n"
-           u"  --json                     每个目标输出一个 JSON 对象\n"
+           u"--help（或 -h、/?，也可以写在命令之后）显示本说明；--version 显示程序的版本。\n"
+           u"\nshow 和 set 的选项：\n"
+           u"  -r, --recurse              也处理文件夹里各级的内容（通配符用于每一级的名称，\n"
+           u"                             不进入链接和联接）\n"
+           u"  --paths-from 文件          再从文件（- 为标准输入）读取路径，每行一个\n"
+           u"  --json                     输出 JSON 数组，每个目标一个对象\n"
            u"\nset 的选项（可任意组合，至少要有一项修改；选项可以写在路径之间）：\n"
            u"  --attrib 属性...           设置(+)或清除(-)属性：R 只读、H 隐藏、S 系统、A 存档，"
            u"如 +R -H\n"
@@ -298,35 +407,54 @@ std::u16string HelpText() {
            u"  --modified 时间            新的修改时间\n"
            u"  --accessed 时间            新的访问时间\n"
            u"  --times-from 文件          三个时间都取自这个文件（不能与上面三项同用）\n"
+           u"  --shift 移动               三个时间都移动，如 +1h、-30m、+2d12h（天 d 时 h 分 m 秒 "
+           u"s）\n"
+           u"  --shift-created 移动       只移动创建时间；--shift-modified、--shift-accessed 同理\n"
            u"  --version 键=文本          改一个版本字符串，可以重复；文本可以为空\n"
            u"  --file-version A.B.C.D     文件版本号：四个 0 到 65535 的数\n"
            u"  --product-version A.B.C.D  产品版本号\n"
            u"  --backup                   修改前在目标旁复制一份“路径_bak”\n"
            u"  --dry-run                  只检查并列出将做的修改，不写入\n"
            u"  --allow-unsigning          允许修改已签名文件的版本信息（签名随之失效）\n"
+           u"  --quiet                    只输出错误\n"
            u"  --                         之后的参数都是路径\n"
-           u"\n时间：本地时间“YYYY-MM-DD HH:MM:SS”，或带时差的 ISO 8601 时间（UTC 写 Z，"
-           u"秒最多七位小数），\n"
-           u"如 2024-05-01T08:00:00Z、2024-05-01T16:00:00.5+08:00。\n"
+           u"带值的选项也可以写成 --选项=值。\n"
+           u"\n时间：now（命令开始的时刻）；created、modified、accessed（目标自己的那个时间）；\n"
+           u"本地时间“YYYY-MM-DD HH:MM:SS”，按该日期当时的时区规则换算（含夏令时；\n"
+           u"拨快时跳过的时刻无效，拨回时重复的时刻取第一次）；或带时差的 ISO 8601 时间\n"
+           u"（UTC 写 Z，秒最多七位小数），如 2024-05-01T08:00:00Z、2024-05-01T16:00:00.5+08:00。\n"
            u"--version 的键（不分大小写）：" +
            keys +
            u"\n"
-           u"路径的最后一段可以含通配符 * 和 ?。命令行有误时退出状态为 2。\n"
+           u"路径可以是文件夹（可带结尾的 \\）或驱动器根目录（C:\\）。最后一段可以含通配符 * 和 "
+           u"?，\n"
+           u"规则同 cmd：*.* 匹配所有名称，*. 匹配没有扩展名的名称。+R "
+           u"在时间和版本信息写入之后设置。\n"
+           u"写入前先检查每个目标，被拒绝的目标保持原样。命令行有误时退出状态为 2。\n"
            u"\n示例：\n"
            u"  quorvane-cli show app.exe\n"
            u"  quorvane-cli show --json C:\\Tools\\*.exe\n"
+           u"  quorvane-cli show C:\\Work\\\n"
+           u"  quorvane-cli show --recurse --json --paths-from list.txt\n"
            u"  quorvane-cli set --attrib +R -h report.docx\n"
+           u"  quorvane-cli set --attrib -A C:\\Work\\*.*\n"
+           u"  quorvane-cli set -r --attrib -A C:\\Work\\*.log\n"
            u"  quorvane-cli set --created \"2024-05-01 08:00:00\" a.txt\n"
+           u"  quorvane-cli set --attrib +R --modified \"2024-01-15 09:30:00\" report.docx\n"
            u"  quorvane-cli set --modified 2024-05-01T08:00:00Z a.txt\n"
-           u"  quorvane-cli set --accessed 2024-05-01T16:00:00.5+08:00 a.txt\n"
+           u"  quorvane-cli set --accessed=2024-05-01T16:00:00.5+08:00 a.txt\n"
+           u"  quorvane-cli set --modified now --created modified a.txt\n"
+           u"  quorvane-cli set --shift-modified -1h --quiet *.jpg\n"
+           u"  quorvane-cli set -r --shift +8h C:\\Photos\\*.jpg\n"
            u"  quorvane-cli set --times-from b.txt a.txt c.txt\n"
            u"  quorvane-cli set --version ProductName=Quorvane --version Comments= app.exe\n"
            u"  quorvane-cli set --file-version 1.2.3.4 --product-version 1.2.0.0 app.exe\n"
            u"  quorvane-cli set --backup --version CompanyName=Telvaro app.exe\n"
-           u"  quorvane-cli set --dry-run --attrib -A *.log\n"
+           u"  quorvane-cli set --dry-run --json --attrib -A *.log\n"
            u"  quorvane-cli set --allow-unsigning --version LegalCopyright=\"© 2024 Telvaro\" "
            u"signed.exe\n"
            u"  quorvane-cli set --attrib +H -- -draft.txt\n"
+           u"  dir /b /s *.exe | quorvane-cli set --paths-from - --version CompanyName=Telvaro\n"
            u"  quorvane-cli shell-menu install\n"
            u"  quorvane-cli --help\n"
            u"  quorvane-cli --version\n";

@@ -1,90 +1,28 @@
 #include "cli/CommandLineRun.h"
 
-#include <algorithm>
-
 #include "cli/CommandLine.h"
-#include "cli/IsoTime.h"
-#include "cli/Pattern.h"
+#include "cli/RunOutput.h"
+#include "cli/SetReport.h"
 #include "cli/ShellMenuRun.h"
 #include "cli/ShowOutput.h"
-#include "modify/ModifyCommand.h"
+#include "cli/TargetSources.h"
+#include "platform/ErrorText.h"
 #include "platform/Text.h"
 #include "target/ExtendedPath.h"
 #include "target/TargetFile.h"
 
 namespace {
 
-// A message on one line: its line breaks become spaces.
-std::u16string OneLine(std::u16string text) {
-    std::replace(text.begin(), text.end(), u'\n', u' ');
-    return text;
+// The rules of local time on each date. A lambda, not the function itself: a std::function made
+// from a function pointer brings the type information of pointers and functions into the program.
+const UtcOffsetAt kLocalRules = [](int64_t utcSeconds) { return UtcOffsetAtTime(utcSeconds); };
+
+// Why a path names nothing that can be loaded.
+std::u16string NotFoundMessage(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+               ? u"文件或文件夹不存在!"
+               : u"无法读取! " + ToUtf16(SystemErrorText(error));
 }
-
-std::u16string Hex(uint32_t word) {
-    std::u16string text = u"0x00000000";
-    for (size_t i = text.size(); word != 0; word >>= 4) text[--i] = u"0123456789ABCDEF"[word & 0xF];
-    return text;
-}
-
-class CommandLineRun {
-  public:
-    explicit CommandLineRun(Console& console) : console_(console) {}
-
-    bool failed() const { return failed_; }
-
-    void Fail(const std::u16string& path, const std::u16string& message) {
-        console_.Err(path + u": " + OneLine(message) + u"\n");
-        failed_ = true;
-    }
-
-    // The targets that one path names: itself, or the entries that match the wildcards of its
-    // last component, in the order of their names.
-    std::vector<std::u16string> Expand(const std::u16string& given) {
-        const PathParts parts = SplitPath(given);
-        if (!HasWildcard(parts.last)) return {given};
-        CString search = ExtendedFullPath(parts.folder.empty() ? L"." : ToWide(parts.folder));
-        if (!search.empty() && search.back() != L'\\') search += L'\\';
-        std::vector<std::u16string> names;
-        WIN32_FIND_DATAW entry;
-        const HANDLE found = search.empty()
-                                 ? INVALID_HANDLE_VALUE
-                                 : ::FindFirstFileExW((search + L"*").c_str(), FindExInfoBasic,
-                                                      &entry, FindExSearchNameMatch, nullptr, 0);
-        if (found != INVALID_HANDLE_VALUE) {
-            do {
-                const std::u16string name = ToUtf16(entry.cFileName);
-                if (name != u"." && name != u".." && MatchesPattern(name, parts.last))
-                    names.push_back(name);
-            } while (::FindNextFileW(found, &entry));
-            ::FindClose(found);
-        }
-        if (names.empty()) Fail(given, u"没有与之匹配的文件或文件夹!");
-        std::sort(names.begin(), names.end(), NameLess);
-        for (std::u16string& name : names) name.insert(0, parts.folder);
-        return names;
-    }
-
-    // Loads a target, or says why it cannot be.
-    bool Load(const std::u16string& path, TargetSnapshot& snapshot, bool toModify,
-              bool readVersion) {
-        switch (LoadTargetSnapshot(ToWide(path), snapshot, toModify, readVersion)) {
-            case LoadOutcome::Loaded:
-                return true;
-            case LoadOutcome::ProgramItself:
-                Fail(path, u"不能修改自身!");
-                return false;
-            case LoadOutcome::NotFound:
-            case LoadOutcome::Unreadable:
-                Fail(path, u"文件句柄无效!");
-                return false;
-        }
-        return false;
-    }
-
-  private:
-    Console& console_;
-    bool failed_ = false;
-};
 
 TargetFacts FactsOf(const TargetSnapshot& snapshot) {
     TargetFacts facts;
@@ -109,70 +47,84 @@ TargetFacts FactsOf(const TargetSnapshot& snapshot) {
     return facts;
 }
 
-// Prints what one target's modification reports: a line for a target written, one for each
-// failure or refusal, and the fields that a dry run would change.
-class SetListener : public ModifyListener {
+class CommandLineRun {
   public:
-    SetListener(CommandLineRun& run, Console& console, const std::u16string& path)
-        : run_(run), console_(console), path_(path) {}
+    CommandLineRun(const CliCommand& command, RunOutput& output)
+        : command_(command), output_(output), show_(command.verb == CliCommand::Verb::Show) {}
 
-    void Report(const ModifyReport& report) override {
-        switch (report.event) {
-            case ModifyEvent::LanguageRead:
-                return;
-            case ModifyEvent::Done:
-                if (!failed_) console_.Out(path_ + u": " + ModifyMessage(report) + u"\n");
-                return;
-            case ModifyEvent::UnsigningRefused:
-                run_.Fail(path_, ModifyMessage(report) + u" (--allow-unsigning)");
+    // One target that a path named, or why a path named none.
+    void Take(const ExpandedPath& named) {
+        switch (named.kind) {
+            case ExpandedPath::Kind::Target:
                 break;
-            default:
-                run_.Fail(path_, ModifyMessage(report));
-                break;
+            case ExpandedPath::Kind::NothingMatched:
+                return Failed(named.path, u"没有与之匹配的文件或文件夹!");
+            case ExpandedPath::Kind::NotListed:
+                return Failed(named.path,
+                              u"无法列出文件夹! " + ToUtf16(SystemErrorText(named.error)));
         }
-        failed_ = true;
-    }
-
-    void Preview(const ModifyPreview& preview) override {
-        std::u16string text = path_ + u": 预览，未写入\n";
-        const auto line = [&text](const std::u16string& label, const std::u16string& before,
-                                  const std::u16string& after) {
-            text += u"  " + label + u": " + before + u" → " + after + u"\n";
-        };
-        if (preview.attributes)
-            line(u"属性", Hex(preview.attributes->first), Hex(preview.attributes->second));
-        static const char16_t* const kTimeLabels[] = {u"创建时间", u"修改时间", u"访问时间"};
-        for (size_t i = 0; i < 3; ++i) {
-            if (const auto& time = preview.times[i]) {
-                line(kTimeLabels[i], Utf16Of(FormatIsoTime(time->first)),
-                     Utf16Of(FormatIsoTime(time->second)));
+        TargetSnapshot snapshot;
+        if (!Load(named.path, snapshot)) return;
+        if (show_) {
+            const TargetFacts facts = FactsOf(snapshot);
+            if (output_.json()) {
+                output_.Object(ShowJson(facts));
+            } else {
+                output_.Text((shown_ ? u"\n" : u"") + ShowText(facts, kLocalRules));
+                shown_ = true;
             }
+            return;
         }
-        if (const auto& fixed = preview.fileVersion)
-            line(u"文件版本号", FixedVersionText(fixed->first), FixedVersionText(fixed->second));
-        if (const auto& fixed = preview.productVersion)
-            line(u"产品版本号", FixedVersionText(fixed->first), FixedVersionText(fixed->second));
-        for (const auto& [key, change] : preview.strings)
-            line(kVersionStringKeys[key].label, change.first, change.second);
-        console_.Out(text);
+        SetListener listener(output_, named.path, command_.request.dryRun);
+        RunModify(&snapshot, command_.request, listener);
+        listener.Finish();
     }
 
   private:
-    static std::u16string Utf16Of(const std::string& ascii) {
-        return std::u16string(ascii.begin(), ascii.end());
+    // Loads a target, or says why it cannot be: a file whose bytes cannot be read when they are
+    // needed is no file without version information.
+    bool Load(const std::u16string& path, TargetSnapshot& snapshot) {
+        const bool readVersion = show_ || command_.request.versions;
+        switch (LoadTargetSnapshot(ToWide(path), snapshot, !show_, readVersion)) {
+            case LoadOutcome::Loaded:
+                if (snapshot.version.error == ERROR_SUCCESS) return true;
+                Failed(path, u"无法读取文件! " + ToUtf16(SystemErrorText(snapshot.version.error)));
+                return false;
+            case LoadOutcome::ProgramItself:
+                Failed(path, u"不能修改自身!", SetOutcome::Refused);
+                return false;
+            case LoadOutcome::NotFound:
+                Failed(path, NotFoundMessage(snapshot.error));
+                return false;
+            case LoadOutcome::Unreadable:
+                Failed(path, u"文件句柄无效!");
+                return false;
+        }
+        return false;
     }
 
-    CommandLineRun& run_;
-    Console& console_;
-    const std::u16string& path_;
-    bool failed_ = false;
+    void Failed(const std::u16string& path, const std::u16string& message,
+                SetOutcome outcome = SetOutcome::Failed) {
+        output_.Fail(path, message);
+        if (output_.json() && !show_) {
+            output_.Object(SetResultJson(path, outcome, command_.request.dryRun, message));
+        }
+    }
+
+    const CliCommand& command_;
+    RunOutput& output_;
+    const bool show_;
+    bool shown_ = false;  // a target shown as text already
 };
 
 }  // namespace
 
 int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
-    CliParse parsed = ParseCommandLine(args);
-    if (!parsed.command) {
+    CliParse parsed = ParseCommandLine(args, {FileTimeNow(), kLocalRules});
+    std::optional<std::vector<std::u16string>> listed;
+    if (parsed.command && parsed.command->pathsFrom)
+        listed = ReadPathList(*parsed.command->pathsFrom, parsed.error);
+    if (!parsed.command || (parsed.command->pathsFrom && !listed)) {
         console.Err(parsed.error + u"\n" + UsageText());
         return 2;
     }
@@ -191,37 +143,38 @@ int RunCommandLine(const std::vector<std::u16string>& args, Console& console) {
             break;
     }
 
-    CommandLineRun run(console);
+    RunOutput output(console, command.json, command.quiet);
     if (command.timesFrom) {
         // All three times of another file, exactly.
         WIN32_FIND_DATAW entry;
         if (!FindTarget(ExtendedFullPath(ToWide(*command.timesFrom)), entry)) {
-            run.Fail(*command.timesFrom, u"文件句柄无效!");
+            output.Fail(*command.timesFrom, NotFoundMessage(::GetLastError()));
+            output.End();
             return 1;
         }
         const std::array<uint64_t, 3> times = EntryTimes(entry);
-        for (size_t i = 0; i < 3; ++i)
-            command.request.newTimes[i] = {NewTime::Kind::Exact, "", "", times[i]};
-    }
-    const bool show = command.verb == CliCommand::Verb::Show;
-    const int64_t utcOffset = UtcOffsetNow();
-    bool first = true;
-    if (show && command.json) console.Out(u"[");
-    for (const std::u16string& given : command.paths) {
-        for (const std::u16string& path : run.Expand(given)) {
-            TargetSnapshot snapshot;
-            if (!run.Load(path, snapshot, !show, show || command.request.versions)) continue;
-            if (!show) {
-                SetListener listener(run, console, path);
-                RunModify(&snapshot, command.request, listener);
-            } else if (command.json) {
-                console.Out((first ? u"\n" : u",\n") + ShowJson(FactsOf(snapshot)));
-            } else {
-                console.Out((first ? u"" : u"\n") + ShowText(FactsOf(snapshot), utcOffset));
-            }
-            first = false;
+        for (size_t i = 0; i < 3; ++i) {
+            command.request.newTimes[i].kind = NewTime::Kind::Exact;
+            command.request.newTimes[i].exact = times[i];
         }
     }
-    if (show && command.json) console.Out(first ? u"]\n" : u"\n]\n");
-    return run.failed() ? 1 : 0;
+    // Every target named before any is touched: how many there are, and none that a backup made
+    // on the way could add.
+    if (listed) command.paths.insert(command.paths.end(), listed->begin(), listed->end());
+    std::vector<ExpandedPath> targets;
+    const bool foldersLast = command.verb == CliCommand::Verb::Set;
+    const ListFolder list = [](const std::u16string& folder, uint32_t& error) {
+        return ListFolderEntries(folder, error);
+    };
+    for (const std::u16string& given : command.paths) {
+        for (ExpandedPath& named : ExpandPath(given, command.recurse, foldersLast, list))
+            targets.push_back(std::move(named));
+    }
+    CommandLineRun run(command, output);
+    for (size_t i = 0; i < targets.size(); ++i) {
+        output.Progress(i, targets.size(), targets[i].path);
+        run.Take(targets[i]);
+    }
+    output.End();
+    return output.failed() ? 1 : 0;
 }

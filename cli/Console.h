@@ -19,14 +19,22 @@ class Console {
     void Err(std::u16string_view text);
     void Flush();
 
+    // One line on standard error that the next one replaces, where standard error is a console
+    // (never on a pipe or a file); whatever else is written clears it first.
+    bool ShowsProgress() const { return err_.console; }
+    void Progress(std::u16string_view line);
+    void EndProgress();
+
   private:
     struct Stream {
         HANDLE handle;
         bool console;
         std::wstring pending;
     };
-    static void Write(Stream& stream);
+    void Write(Stream& stream);
+    void ToConsole(HANDLE handle, std::wstring_view text);
 
     Stream out_;
     Stream err_;
+    size_t progressCells_ = 0;  // the width of the progress line shown, 0 when none is
 };

@@ -36,15 +36,9 @@ size_t CharacterUnits(std::u16string_view text, size_t pos) {
     return pair ? 2 : 1;
 }
 
-}  // namespace
-
-bool HasWildcard(std::u16string_view lastComponent) {
-    return lastComponent.find_first_of(u"*?") != std::u16string_view::npos;
-}
-
-bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
-    // Greedy, going back only to the last '*': what an earlier '*' took need never change, since
-    // the later one can take any run instead. So no choice is tried twice.
+// '*' and '?' alone. Greedy, going back only to the last '*': what an earlier '*' took need never
+// change, since the later one can take any run instead. So no choice is tried twice.
+bool MatchesWildcards(std::u16string_view name, std::u16string_view pattern) {
     constexpr size_t kNone = std::u16string_view::npos;
     size_t n = 0, p = 0, starPattern = kNone, starName = 0;
     while (n < name.size()) {
@@ -67,6 +61,27 @@ bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
     }
     while (p < pattern.size() && pattern[p] == u'*') ++p;
     return p == pattern.size();
+}
+
+}  // namespace
+
+bool HasWildcard(std::u16string_view lastComponent) {
+    return lastComponent.find_first_of(u"*?") != std::u16string_view::npos;
+}
+
+bool MatchesPattern(std::u16string_view name, std::u16string_view pattern) {
+    const size_t size = pattern.size();
+    if (size >= 2 && pattern.substr(size - 2) == u".*" &&
+        MatchesWildcards(name, pattern.substr(0, size - 2))) {
+        return true;  // "report.*" takes "report", and "*.*" every name
+    }
+    if (size >= 1 && pattern.back() == u'.') {
+        // A name without an extension: no dot, or its last dot ends it ("twin.").
+        const size_t dot = name.rfind(u'.');
+        return (dot == name.npos || dot + 1 == name.size()) &&
+               MatchesWildcards(name.substr(0, dot), pattern.substr(0, size - 1));
+    }
+    return MatchesWildcards(name, pattern);
 }
 
 bool NameLess(std::u16string_view a, std::u16string_view b) {

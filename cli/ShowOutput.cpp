@@ -49,14 +49,14 @@ void OptionalVersion(JsonWriter& json, const std::optional<FixedVersion>& versio
 
 }  // namespace
 
-std::u16string ShowText(const TargetFacts& facts, int64_t utcOffsetSeconds) {
+std::u16string ShowText(const TargetFacts& facts, const UtcOffsetAt& offsetAt) {
     std::u16string out = facts.path + u'\n';
     Line(out, u"名称", facts.name);
     const AttributeBoxes ticked = ShownAttributeBoxes(facts.attributes);
     for (size_t i = 0; i < ticked.size(); ++i)
         Line(out, kAttributeLabels[i], ticked[i] ? u"是" : u"否");
     for (size_t i = 0; i < 3; ++i) {
-        const std::string text = FileTimeToTimeText(facts.times[i], utcOffsetSeconds);
+        const std::string text = LocalTimeText(facts.times[i], offsetAt);
         Line(out, kTimeLabels[i], text.empty() ? u"无" : Widen(text));
     }
     Line(out, u"文件大小", DecimalU16(facts.size) + u" 字节");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "target/TimeText.h"
 #include "version/VersionBlock.h"
 
 struct TargetFacts {
@@ -28,11 +29,12 @@ struct TargetFacts {
 
 // The path alone on the first line, then one "label: value" line each, indented, with the
 // dialog's labels: the name, the eight attribute boxes as the dialog ticks them (是/否), the three
-// times in local time as the dialog shows them ("无" for a time it leaves empty), the size, the
+// times in the dialog's form, in local time by the rules in force on each date ("无" for a time
+// that has no such text), the size, the
 // signature, then either "版本信息: 无" or the language (its name, number and code page), the
 // fixed file and product versions when the file has them, and the strings it holds, as stored.
 // Every line ends in '\n'; between two targets the console puts one empty line.
-std::u16string ShowText(const TargetFacts& facts, int64_t utcOffsetSeconds);
+std::u16string ShowText(const TargetFacts& facts, const UtcOffsetAt& offsetAt);
 
 // One compact JSON object: path, name, size, the attribute word and its bits by name (the
 // platform's: "encrypted" is 0x4000), the times in UTC (FormatIsoTime; null for a time of 0,

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Text.h"
+#include "platform/UntouchedFile.h"
 
 namespace {
 
@@ -64,6 +65,8 @@ BackupResult MakeBackup(const CString& path, const std::function<void()>& whileC
         }
     }
     auto* progress = const_cast<std::function<void()>*>(&whileCopying);
+    // The copy reads the target: its last-access time stays as it was.
+    const UntouchedFile source(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!::CopyFileExW(path.c_str(), partial.c_str(), &CopyProgress, progress, nullptr, 0)) {
         Remove(partial);
         return BackupResult::Failed;

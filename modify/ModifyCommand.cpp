@@ -2,6 +2,7 @@
 
 #include "modify/Backup.h"
 #include "modify/ModifyPlan.h"
+#include "platform/ScopedHandle.h"
 #include "platform/Text.h"
 #include "target/TargetFile.h"
 
@@ -32,6 +33,8 @@ class Modification {
             state.dryRun = request_.dryRun;
             state.signedVersionEdit =
                 target_ && target_->version.isSigned && HasVersionEdits(request_.versionChanges);
+            state.readOnlyLast = request_.readOnlyLast;
+            state.endsReadOnly = target_ && (FinalAttributes() & FILE_ATTRIBUTE_READONLY);
             step = NextModifyStep(step, state);
             switch (step) {
                 case ModifyStep::ReportNoTarget:
@@ -42,22 +45,32 @@ class Modification {
                     if (state.unsigningDeclined) Report(ModifyEvent::UnsigningRefused);
                     break;
                 case ModifyStep::Check:
-                    state.checkRefused = !Check(state);
+                    state.checkRefused = !Check(state) || !CheckFileOpens();
+                    state.nothingToChange = preview_.Empty();
+                    if (!state.checkRefused) listener_.Checked(preview_);
                     break;
                 case ModifyStep::Preview:
                     listener_.Preview(preview_);
                     break;
                 case ModifyStep::Backup:
-                    state.backupFailed = MakeBackup(target_->filePath, [this] {
-                                             listener_.WhileCopying();
-                                         }) == BackupResult::Failed;
+                    switch (MakeBackup(target_->filePath, [this] { listener_.WhileCopying(); })) {
+                        case BackupResult::Made:
+                            break;
+                        case BackupResult::Kept:
+                            Report(ModifyEvent::BackupKept);
+                            break;
+                        case BackupResult::Failed:
+                            state.backupFailed = true;
+                            break;
+                    }
                     break;
                 case ModifyStep::ReportBackupFailed:
                     Report(ModifyEvent::BackupFailed);
                     break;
                 case ModifyStep::Attributes:
-                    if (!WriteAttributes(target_->filePath, NewAttributes()))
-                        Report(ModifyEvent::AttributesFailed);
+                    WriteWord(ReadOnlyGoesLast(state)
+                                  ? FinalAttributes() & ~DWORD{FILE_ATTRIBUTE_READONLY}
+                                  : FinalAttributes());
                     break;
                 case ModifyStep::Times:
                     state.timesWritten = DecideTimes() && WriteTimes();
@@ -71,6 +84,12 @@ class Modification {
                 case ModifyStep::RewriteTimes:
                     WriteTimes();  // the same times as decided for the first write
                     break;
+                case ModifyStep::ReadOnly:
+                    WriteWord(FinalAttributes());
+                    break;
+                case ModifyStep::ReportUnchanged:
+                    Report(ModifyEvent::Unchanged);
+                    break;
                 case ModifyStep::ReportDone:
                     Report(ModifyEvent::Done);
                     break;
@@ -82,10 +101,20 @@ class Modification {
     }
 
   private:
-    void Report(ModifyEvent event) { listener_.Report({event}); }
+    void Report(ModifyEvent event, DWORD error = ERROR_SUCCESS) {
+        listener_.Report({event, 0, 0, error});
+    }
 
-    uint32_t NewAttributes() const {
-        return AttributeWordToWrite(target_->entry.dwFileAttributes, request_.attributeChange);
+    // The attribute word to leave: the loaded one, changed as asked.
+    uint32_t FinalAttributes() const {
+        const uint32_t loaded = target_->entry.dwFileAttributes;
+        return request_.attributes ? AttributeWordToWrite(loaded, request_.attributeChange)
+                                   : loaded;
+    }
+
+    void WriteWord(uint32_t word) {
+        if (const DWORD error = WriteAttributes(target_->filePath, word))
+            Report(ModifyEvent::AttributesFailed, error);
     }
 
     // The times to write, decided once for the command: a check has decided them already.
@@ -102,9 +131,9 @@ class Modification {
     }
 
     bool WriteTimes() {
-        if (WriteFileTimes(target_->filePath, target_->IsFolder(), *times_)) return true;
-        Report(ModifyEvent::TimesFailed);
-        return false;
+        const DWORD error = WriteFileTimes(target_->filePath, target_->IsFolder(), *times_);
+        if (error) Report(ModifyEvent::TimesFailed, error);
+        return !error;
     }
 
     // Reports why the version changes cannot be stored; true when they can.
@@ -146,8 +175,8 @@ class Modification {
     // Every refusal that a step would meet, made before any step writes; the preview of what the
     // steps would change.
     bool Check(const ModifyState& state) {
-        if (request_.attributes) {
-            preview_.attributes = {target_->entry.dwFileAttributes, NewAttributes()};
+        if (request_.attributes && FinalAttributes() != target_->entry.dwFileAttributes) {
+            preview_.attributes = {target_->entry.dwFileAttributes, FinalAttributes()};
         }
         if (request_.times) {
             if (!DecideTimes()) return false;
@@ -180,16 +209,35 @@ class Modification {
             return false;
         }
         for (const VersionEdit& edit : StringEdits(changes, held)) {
-            preview_.strings.push_back({edit.key, {ToUtf16(*loaded.texts[edit.key]), edit.text}});
+            const std::u16string before = ToUtf16(*loaded.texts[edit.key]);
+            if (before != edit.text) preview_.strings.push_back({edit.key, {before, edit.text}});
         }
-        if (changes.fileVersion)
-            preview_.fileVersion = {
-                {loaded.fileVersion.value_or(FixedVersion{}), *changes.fileVersion}};
-        if (changes.productVersion) {
-            preview_.productVersion = {
-                {loaded.productVersion.value_or(FixedVersion{}), *changes.productVersion}};
+        for (auto [fixed, was, into] :
+             {std::tuple{changes.fileVersion, loaded.fileVersion, &preview_.fileVersion},
+              std::tuple{changes.productVersion, loaded.productVersion,
+                         &preview_.productVersion}}) {
+            if (fixed && fixed != was) *into = {{was.value_or(FixedVersion{}), *fixed}};
         }
         return true;
+    }
+
+    // The later steps' opens, made now as each will make it: a target that another program holds
+    // open, or that cannot be written, is refused before anything is written. Write access is not
+    // asked for while the read-only bit is set (the system refuses it for that alone): the bit is
+    // cleared before the writes.
+    bool CheckFileOpens() {
+        const bool readOnly = target_->entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+        const auto opens = [&](DWORD access, DWORD share, DWORD flags) {
+            if (readOnly) access &= ~DWORD{GENERIC_WRITE};
+            const ScopedHandle file(::CreateFileW(target_->filePath.c_str(), access, share, nullptr,
+                                                  OPEN_EXISTING, flags, nullptr));
+            if (!file.valid()) Report(ModifyEvent::NotWritable, ::GetLastError());
+            return file.valid();
+        };
+        const bool folder = target_->IsFolder();
+        return (!request_.times || opens(kTimesAccess, kTimesShare, TimesOpenFlags(folder))) &&
+               (!request_.versions || !HasVersionEdits(request_.versionChanges) ||
+                opens(kStoreAccess, kStoreShare, FILE_ATTRIBUTE_NORMAL));
     }
 
     const TargetSnapshot* target_;

@@ -13,13 +13,19 @@
 #include "modify/ModifyRequest.h"
 #include "modify/TargetSnapshot.h"
 
-// What a modification would change, field by field, each as (before, after).
+// What a modification would change, field by field, each as (before, after): the fields whose
+// values differ, and none when nothing would change.
 struct ModifyPreview {
     std::optional<std::pair<uint32_t, uint32_t>> attributes;
     std::array<std::optional<std::pair<uint64_t, uint64_t>>, 3> times;
     std::vector<std::pair<size_t, std::pair<std::u16string, std::u16string>>> strings;  // by key
     std::optional<std::pair<FixedVersion, FixedVersion>> fileVersion;
     std::optional<std::pair<FixedVersion, FixedVersion>> productVersion;
+
+    bool Empty() const {
+        return !attributes && !times[0] && !times[1] && !times[2] && strings.empty() &&
+               !fileVersion && !productVersion;
+    }
 };
 
 class ModifyListener {
@@ -31,6 +37,9 @@ class ModifyListener {
     virtual bool AllowUnsigning(const ModifyRequest& request) { return request.allowUnsigning; }
     // Runs between the chunks of a long backup copy.
     virtual void WhileCopying() {}
+    // The check has passed (what is reported before it is a refusal), and what would change.
+    virtual void Checked(const ModifyPreview&) {}
+    // A dry run: nothing is written.
     virtual void Preview(const ModifyPreview&) {}
     virtual void Report(const ModifyReport& report) = 0;
 };

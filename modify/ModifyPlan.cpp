@@ -17,7 +17,7 @@ bool Applies(ModifyStep step, const ModifyState& now) {
         case ModifyStep::Backup:
             return now.backupTicked && !now.isFolder;  // a folder is never copied
         case ModifyStep::Attributes:
-            return now.basicTicked;
+            return now.basicTicked || ReadOnlyGoesLast(now);
         case ModifyStep::Times:
             return now.timeTicked;
         case ModifyStep::VersionStrings:
@@ -26,6 +26,8 @@ bool Applies(ModifyStep step, const ModifyState& now) {
             return now.hasVersionInfo && now.versionTicked && now.forceTicked;
         case ModifyStep::RewriteTimes:
             return now.timesWritten && now.versionStored;
+        case ModifyStep::ReadOnly:
+            return ReadOnlyGoesLast(now);
         case ModifyStep::ReportDone:
             return true;
         default:
@@ -34,6 +36,10 @@ bool Applies(ModifyStep step, const ModifyState& now) {
 }
 
 }  // namespace
+
+bool ReadOnlyGoesLast(const ModifyState& now) {
+    return now.readOnlyLast && now.endsReadOnly && (now.timeTicked || WritesVersionStrings(now));
+}
 
 ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
     switch (done) {
@@ -45,11 +51,13 @@ ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
             break;
         case ModifyStep::Check:
             if (now.checkRefused) return ModifyStep::End;
+            if (now.nothingToChange && !now.dryRun) return ModifyStep::ReportUnchanged;
             break;
         case ModifyStep::Backup:
             if (now.backupFailed) return ModifyStep::ReportBackupFailed;
             break;
         case ModifyStep::ReportNoTarget:
+        case ModifyStep::ReportUnchanged:
         case ModifyStep::Preview:
         case ModifyStep::ReportBackupFailed:
         case ModifyStep::ReportDone:
@@ -63,7 +71,8 @@ ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now) {
         ModifyStep::Preview,        ModifyStep::Backup,
         ModifyStep::Attributes,     ModifyStep::Times,
         ModifyStep::VersionStrings, ModifyStep::ForceNotImplemented,
-        ModifyStep::RewriteTimes,   ModifyStep::ReportDone};
+        ModifyStep::RewriteTimes,   ModifyStep::ReadOnly,
+        ModifyStep::ReportDone};
     bool past = done == ModifyStep::Start;
     for (ModifyStep step : kOrder) {
         if (past && Applies(step, now)) return step;

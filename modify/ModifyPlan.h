@@ -14,8 +14,10 @@ enum class ModifyStep {
     Times,
     VersionStrings,
     ForceNotImplemented,
-    RewriteTimes,  // the version store touched the file after its times were set
-    ReportDone,    // "文件修改完成!"
+    RewriteTimes,     // the version store touched the file after its times were set
+    ReadOnly,         // the read-only bit, set after the writes that it would refuse
+    ReportUnchanged,  // a check found nothing to change: nothing is written
+    ReportDone,       // "文件修改完成!"
     End,
 };
 
@@ -31,12 +33,20 @@ struct ModifyState {
     bool checkFirst;
     bool dryRun;
     bool signedVersionEdit;  // the version strings of a signed file are to be changed
+    bool readOnlyLast;       // asked for: the read-only bit after the times and the strings
+    bool endsReadOnly;       // the attribute word to leave has the read-only bit
     // Outcomes of the steps already run in this command.
     bool unsigningDeclined;
     bool checkRefused;
+    bool nothingToChange;  // the check found every value as asked for already
     bool backupFailed;
     bool timesWritten;
     bool versionStored;
 };
 
 ModifyStep NextModifyStep(ModifyStep done, const ModifyState& now);
+
+// Whether the read-only bit waits for the ReadOnly step: asked for, to be left set, and times or
+// strings to be written before. The Attributes step then writes every other bit and clears it
+// (a target that is read-only now and stays so has it cleared for the writes).
+bool ReadOnlyGoesLast(const ModifyState& now);

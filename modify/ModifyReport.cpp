@@ -18,7 +18,10 @@ std::u16string ModifyMessage(const ModifyReport& report) {
             return u"路径不能为空!";
         case ModifyEvent::UnsigningRefused:
             return u"该文件带有数字签名，修改版本信息会使签名失效!\n文件未修改!";
+        case ModifyEvent::NotWritable:
+            return u"无法打开文件进行修改，文件未修改!";
         case ModifyEvent::LanguageRead:
+        case ModifyEvent::BackupKept:
             return u"";
         case ModifyEvent::BackupFailed:
             return u"备份失败!\n文件未修改!";
@@ -44,6 +47,8 @@ std::u16string ModifyMessage(const ModifyReport& report) {
             return u"版本修改失败!\n错误代码: " + Utf16(std::to_string(report.error));
         case ModifyEvent::ForceNotImplemented:
             return u"强制修改功能尚未实现!";
+        case ModifyEvent::Unchanged:
+            return u"无需修改，文件未修改!";
         case ModifyEvent::Done:
             return u"文件修改完成!";
     }

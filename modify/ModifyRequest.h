@@ -27,4 +27,7 @@ struct ModifyRequest {
     bool dryRun = false;
     // A version edit of a signed file goes ahead without asking.
     bool allowUnsigning = false;
+    // The read-only bit is set after the times and the strings, which it would refuse; the
+    // dialog keeps its order, the attributes first.
+    bool readOnlyLast = false;
 };

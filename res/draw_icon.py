@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws the program's icon (a page with a folded corner over a blue tile, with a small
-clock) at 48, 32 and 16 pixels, 32 bits per pixel, and writes Quorvane.ico."""
+clock) at 48, 32 and 16 pixels, 32 bits per pixel, and writes Quorvane.ico; given a file and
+sizes, at those sizes into that file (QuorvaneCli.ico: 32 16, the console program's, kept small)."""
 import math
 import struct
 import sys
@@ -67,8 +68,7 @@ def image(size):
     return header + b''.join(rows) + mask
 
 
-def main(out):
-    sizes = (48, 32, 16)
+def main(out, sizes):
     images = [image(s) for s in sizes]
     data = struct.pack('<HHH', 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
@@ -80,4 +80,5 @@ def main(out):
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else 'Quorvane.ico')
+    main(sys.argv[1] if len(sys.argv) > 1 else 'Quorvane.ico',
+         tuple(int(size) for size in sys.argv[2:]) or (48, 32, 16))

@@ -68,6 +68,20 @@ std::optional<std::u16string> ExtendedPath(std::u16string_view given) {
     return extended;
 }
 
+EntryLookup LookUpEntry(std::u16string_view path) {
+    const bool folderOnly = !path.empty() && path.back() == u'\\';
+    std::u16string_view search = path.substr(0, path.size() - folderOnly);
+    // What is left of a root: "\\?\X:", or "\\?\UNC\server\share" with one separator inside.
+    bool root = false;
+    if (StartsWith(search, u"\\\\?\\UNC\\")) {
+        const size_t server = search.find(u'\\', 8);
+        root = server != std::u16string_view::npos && search.find(u'\\', server + 1) == search.npos;
+    } else if (StartsWith(search, kExtendedPrefix)) {
+        root = search.size() == 6 && IsDriveLetter(search[4]) && search[5] == u':' && folderOnly;
+    }
+    return {root, folderOnly && !root, root ? path : search};
+}
+
 std::u16string PlainPath(std::u16string_view path) {
     if (StartsWith(path, u"\\\\?\\UNC\\")) return u"\\\\" + std::u16string(path.substr(8));
     if (StartsWith(path, kExtendedPrefix)) return std::u16string(path.substr(4));

@@ -16,6 +16,18 @@
 // rooted on the current drive ("\a"), or a UNC path without its share.
 std::optional<std::u16string> ExtendedPath(std::u16string_view path);
 
+// How the directory entry of the item that an extended path names is found. A root
+// ("\\?\C:\", "\\?\UNC\server\share\") is in no folder's listing: it is asked for its own
+// attributes and times. Any other item is searched for by `search`, the path without the trailing
+// separator that may end a folder's name ("\\?\C:\d\", as %~dp0 gives it), and must then be a
+// folder (`folderOnly`).
+struct EntryLookup {
+    bool root;
+    bool folderOnly;
+    std::u16string_view search;
+};
+EntryLookup LookUpEntry(std::u16string_view extendedPath);
+
 // The path as a user writes it: an extended path without its prefix ("\\?\C:\a" is "C:\a",
 // "\\?\UNC\server\share" is "\\server\share"); any other path as it is.
 std::u16string PlainPath(std::u16string_view path);

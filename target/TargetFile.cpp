@@ -1,5 +1,8 @@
 #include "target/TargetFile.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/ScopedHandle.h"
 #include "platform/SystemDll.h"
 #include "platform/Text.h"
@@ -62,10 +65,31 @@ CString ExtendedFullPath(const CString& path) {
 
 bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry) {
     // The "\\?\" of the extended form is no wildcard.
-    if (path.find_first_of(L"?*", 4) != CString::npos) return false;
-    const HANDLE search = ::FindFirstFileW(path.c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    ::FindClose(search);
+    if (path.find_first_of(L"?*", 4) != CString::npos) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    const std::u16string given = ToUtf16(path);
+    const EntryLookup lookup = LookUpEntry(given);
+    const CString search = ToWide(lookup.search);
+    if (lookup.root) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!::GetFileAttributesExW(search.c_str(), GetFileExInfoStandard, &data)) return false;
+        entry = {};
+        entry.dwFileAttributes = data.dwFileAttributes;
+        entry.ftCreationTime = data.ftCreationTime;
+        entry.ftLastAccessTime = data.ftLastAccessTime;
+        entry.ftLastWriteTime = data.ftLastWriteTime;
+        ToWide(PlainPath(given)).copy(entry.cFileName, MAX_PATH - 1);
+        return true;
+    }
+    const HANDLE found = ::FindFirstFileW(search.c_str(), &entry);
+    if (found == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(found);
+    if (lookup.folderOnly && !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
     return true;
 }
 
@@ -119,25 +143,52 @@ int64_t UtcOffsetNow() {
     return (static_cast<int64_t>(Ticks(local)) - static_cast<int64_t>(Ticks(now))) / 10000000;
 }
 
+int64_t UtcOffsetAtTime(int64_t utcSeconds) {
+    const uint64_t ticks = static_cast<uint64_t>(std::max<int64_t>(utcSeconds, 0)) * 10000000;
+    const FILETIME utcTime = ToFileTime(ticks);
+    SYSTEMTIME utc, local;
+    FILETIME localTime;
+    if (!::FileTimeToSystemTime(&utcTime, &utc)) return 0;
+    // Each year's rules, as the system keeps them for that year, read once.
+    static std::vector<std::pair<WORD, TIME_ZONE_INFORMATION>> years;
+    auto year = std::find_if(years.begin(), years.end(),
+                             [&utc](const auto& known) { return known.first == utc.wYear; });
+    if (year == years.end()) {
+        years.push_back({utc.wYear, {}});
+        year = years.end() - 1;
+        if (!::GetTimeZoneInformationForYear(utc.wYear, nullptr, &year->second))
+            ::GetTimeZoneInformation(&year->second);
+    }
+    if (!::SystemTimeToTzSpecificLocalTime(&year->second, &utc, &local) ||
+        !::SystemTimeToFileTime(&local, &localTime)) {
+        return 0;
+    }
+    return (static_cast<int64_t>(Ticks(localTime)) - static_cast<int64_t>(ticks)) / 10000000;
+}
+
 uint64_t FileTimeNow() {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
     return Ticks(now);
 }
 
-bool WriteAttributes(const CString& path, uint32_t word) {
-    return ::SetFileAttributesW(path.c_str(), word) != FALSE;
+DWORD WriteAttributes(const CString& path, uint32_t word) {
+    return ::SetFileAttributesW(path.c_str(), word) ? ERROR_SUCCESS : ::GetLastError();
 }
 
-bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times) {
+DWORD TimesOpenFlags(bool folder) {
     // A link's own times, as its own entry was loaded and its own attributes are written.
-    const DWORD flags = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
-                        (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
-    const ScopedHandle target(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, flags, nullptr));
+    return FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT |
+           (folder ? FILE_FLAG_BACKUP_SEMANTICS : 0);
+}
+
+DWORD WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times) {
+    const ScopedHandle target(::CreateFileW(path.c_str(), kTimesAccess, kTimesShare, nullptr,
+                                            OPEN_EXISTING, TimesOpenFlags(folder), nullptr));
     const FILETIME created = ToFileTime(times[0]);
     const FILETIME written = ToFileTime(times[1]);
     const FILETIME accessed = ToFileTime(times[2]);
-    return target.valid() && ::SetFileTime(target.get(), &created, &accessed, &written);
+    return target.valid() && ::SetFileTime(target.get(), &created, &accessed, &written)
+               ? ERROR_SUCCESS
+               : ::GetLastError();
 }

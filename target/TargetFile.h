@@ -17,8 +17,9 @@
 CString ExtendedFullPath(const CString& path);
 
 // The directory entry of the item that the extended `path` names (a folder's own entry, not its
-// contents). False when there is none, and for a name holding a wildcard, which could match
-// another item.
+// contents; a root's attributes and times, named by the root itself). False, with the reason in
+// GetLastError, when there is none, when a name with a trailing separator is no folder, and for a
+// name holding a wildcard, which could match another item.
 bool FindTarget(const CString& path, WIN32_FIND_DATAW& entry);
 
 // True when `path`, whose directory entry is `entry`, names the running program's own file,
@@ -35,10 +36,19 @@ std::array<uint64_t, 3> EntryTimes(const WIN32_FIND_DATAW& entry);
 
 // Local time minus UTC as the platform applies it now, daylight saving included, in seconds.
 int64_t UtcOffsetNow();
+// Local time minus UTC in force at a time (seconds since 1601, UTC), under that year's rules: a
+// UtcOffsetAt.
+int64_t UtcOffsetAtTime(int64_t utcSeconds);
 uint64_t FileTimeNow();
 
-bool WriteAttributes(const CString& path, uint32_t word);
+// Each write returns ERROR_SUCCESS, or the code of the call that failed.
+DWORD WriteAttributes(const CString& path, uint32_t word);
+
+// How the time write opens the target; a check before any write opens it the same way.
+constexpr DWORD kTimesAccess = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kTimesShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+DWORD TimesOpenFlags(bool folder);
 
 // Writes creation, last-write and last-access times (file-time ticks) in one call; a link's own,
 // not its target's.
-bool WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times);
+DWORD WriteFileTimes(const CString& path, bool folder, const std::array<uint64_t, 3>& times);

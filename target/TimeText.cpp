@@ -1,5 +1,6 @@
 #include "target/TimeText.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -69,6 +70,9 @@ constexpr int64_t kLastTimeTextSecond =
 
 // The platform's time calls refuse file times with the top bit set.
 constexpr int64_t kLastFileTimeSecond = std::numeric_limits<int64_t>::max() / kTicksPerSecond;
+
+// The largest file time that the platform's time calls take.
+constexpr uint64_t kLastFileTime = std::numeric_limits<int64_t>::max();
 
 static_assert(DaysFromCivil(1970, 1, 1) == 0);
 static_assert(kEpochDays == -134774);
@@ -143,6 +147,19 @@ LocalDateTime DateTimeAfter1601(int64_t seconds) {
     return t;
 }
 
+std::optional<int64_t> LocalToUtcSeconds(int64_t local, const UtcOffsetAt& offsetAt) {
+    // The offsets in force a day either side are those before and after any change near the
+    // time; each gives the time's UTC reading, which holds where that offset is in force there.
+    std::optional<int64_t> utc;
+    for (const int64_t side : {-kSecondsPerDay, kSecondsPerDay}) {
+        const int64_t offset = offsetAt(std::max<int64_t>(local + side, 0));
+        if (offsetAt(std::max<int64_t>(local - offset, 0)) == offset &&
+            (!utc || local - offset < *utc))
+            utc = local - offset;
+    }
+    return utc;
+}
+
 std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
     if (fileTime == 0) {
         return std::string();  // the platform's "no time"
@@ -159,6 +176,10 @@ std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds) {
         return std::string();
     }
     return DateTimeText(DateTimeAfter1601(localSeconds), ' ');
+}
+
+std::string LocalTimeText(uint64_t fileTime, const UtcOffsetAt& offsetAt) {
+    return FileTimeToTimeText(fileTime, offsetAt(static_cast<int64_t>(fileTime / kTicksPerSecond)));
 }
 
 std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcOffsetSeconds) {
@@ -193,7 +214,8 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
         const NewTime& time = times[i];
         switch (time.kind) {
             case NewTime::Kind::Kept:
-                continue;
+                if (time.shift == 0) continue;
+                break;
             case NewTime::Kind::Typed:
                 decision.times[i] =
                     time.typed == time.shown
@@ -203,8 +225,15 @@ FileTimesDecision DecideFileTimes(const std::array<NewTime, 3>& times,
             case NewTime::Kind::Exact:
                 decision.times[i] = time.exact;
                 break;
+            case NewTime::Kind::Copied:
+                decision.times[i] = loaded[time.source];
+                break;
         }
-        if (decision.times[i] == 0) return {i, {}};
+        const uint64_t base = decision.times[i];
+        const uint64_t by = time.shift < 0 ? 0 - static_cast<uint64_t>(time.shift) : time.shift;
+        const uint64_t room = time.shift < 0 ? base - 1 : kLastFileTime - base;
+        if (base == 0 || base > kLastFileTime || by > room) return {i, {}};
+        decision.times[i] = time.shift < 0 ? base - by : base + by;
     }
     return decision;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,16 @@ bool IsValidLocalDateTime(const LocalDateTime& time);
 int64_t SecondsSince1601(const LocalDateTime& time);
 LocalDateTime DateTimeAfter1601(int64_t seconds);
 
+// Local time minus UTC, in seconds, under the rules in force at a UTC time given in seconds since
+// 1601-01-01 00:00:00: daylight saving included, and the rules of that year.
+using UtcOffsetAt = std::function<int64_t(int64_t utcSeconds)>;
+
+// The UTC time (seconds since 1601) at which the clock shows the local time `localSeconds` under
+// the rules that offsetAt gives, each rule lasting at least two days: none when the clock never
+// shows it (the hour skipped when the clocks go forward), the earlier of the two when it shows it
+// twice (the hour repeated when they go back).
+std::optional<int64_t> LocalToUtcSeconds(int64_t localSeconds, const UtcOffsetAt& offsetAt);
+
 // File times count 100-ns ticks since 1601-01-01 00:00:00 UTC. utcOffsetSeconds is local time
 // minus UTC in force NOW (daylight saving included), the same offset for display and write,
 // whatever the date shown. Because both directions use that one offset, a shown text written
@@ -54,6 +65,9 @@ LocalDateTime DateTimeAfter1601(int64_t seconds);
 // outside 1601-01-01 00:00:00 .. 9999-12-31 23:59:59.
 std::string FileTimeToTimeText(uint64_t fileTime, int64_t utcOffsetSeconds);
 
+// The TimeText of a file time under the rules of local time in force then; empty as above.
+std::string LocalTimeText(uint64_t fileTime, const UtcOffsetAt& offsetAt);
+
 // The UTC file time to write for a typed text: the typed local time minus the offset, zero
 // fraction. nullopt when the text fails IsValidTimeText, a field is out of range (month 00 or
 // 13+, a day the month does not have, hour 24+, minute/second 60+ are refused, never
@@ -63,19 +77,23 @@ std::optional<uint64_t> TimeTextToFileTime(const std::string& text, int64_t utcO
 
 // One of the three new times when a modification runs: kept as loaded, a typed time text (with
 // the text that was shown for the loaded time: a typed text left as shown keeps the loaded time
-// exactly, its fraction of a second included), or an exact file time.
+// exactly, its fraction of a second included), an exact file time, or one of the target's own
+// loaded times; any of them moved by a shift.
 struct NewTime {
-    enum class Kind { Kept, Typed, Exact };
+    enum class Kind { Kept, Typed, Exact, Copied };
     Kind kind = Kind::Kept;
     std::string typed;   // Typed: the text's bytes in the ANSI code page
     std::string shown;   // Typed: the text shown for the loaded time
     uint64_t exact = 0;  // Exact: the file time
+    size_t source = 0;   // Copied: the loaded time it takes: creation, last write, last access
+    int64_t shift = 0;   // ticks added
 };
 
 // The file times to write for the new creation, last-write and last-access times, or the index of
 // the first to refuse (-1 when none is). The shape of every typed text is checked before the range
-// of any. A kept time gives back the loaded one; a typed one TimeTextToFileTime's time. A typed or
-// exact time of 0, which the platform takes for "leave unchanged", is refused.
+// of any. A kept time gives back the loaded one; a typed one TimeTextToFileTime's time. A typed,
+// exact or copied time of 0, which the platform takes for "leave unchanged", is refused, and so is
+// a shift of no time or one that leaves 1 .. 0x7FFFFFFFFFFFFFFF.
 struct FileTimesDecision {
     int refused;
     std::array<uint64_t, 3> times;

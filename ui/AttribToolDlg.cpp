@@ -138,6 +138,7 @@ void CAttribToolDlg::WhileCopying() {
 void CAttribToolDlg::Report(const ModifyReport& report) {
     switch (report.event) {
         case ModifyEvent::UnsigningRefused:  // the user's own answer
+        case ModifyEvent::BackupKept:        // never overwritten, and no news
             return;
         case ModifyEvent::LanguageRead:
             m_editLanguage.SetWindowTextW(LanguageName(report.language));

@@ -6,6 +6,7 @@
 
 #include "platform/ScopedHandle.h"
 #include "platform/Text.h"
+#include "platform/UntouchedFile.h"
 #include "version/PeImage.h"
 
 namespace {
@@ -125,13 +126,14 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error,
 
 LoadedVersion ReadVersionStrings(const CString& path) {
     LoadedVersion loaded;
-    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD error;
+    const UntouchedFile file(path, GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    DWORD error = file.error();
     std::optional<PeImage> image;
     const std::optional<VersionResource> resource =
         file.valid() ? ReadVersionResource(file.get(), error, image) : std::nullopt;
+    // Bytes that are there but hold no version resource are no failure.
+    if (error != ERROR_INVALID_DATA && error != ERROR_HANDLE_EOF) loaded.error = error;
     loaded.isSigned = image && image->certificate;
     if (!resource) return loaded;
     if (const std::optional<VersionFixedInfo>& fixed = resource->table.fixed) {
@@ -166,11 +168,8 @@ VersionStoreResult Store(const CString& path, const LoadedVersion& loaded,
                          const VersionChanges& changes, bool write) {
     using Outcome = VersionStoreResult::Outcome;
     const auto failed = [](DWORD error) { return VersionStoreResult{Outcome::Failed, 0, error}; };
-    // Others may read meanwhile, nobody else may write: what is compared is what is overwritten.
-    const ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0),
-                                          FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return failed(::GetLastError());
+    const UntouchedFile file(path, write ? kStoreAccess : GENERIC_READ, kStoreShare);
+    if (!file.valid()) return failed(file.error());
     DWORD error;
     std::optional<PeImage> image;
     const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error, image);

@@ -33,8 +33,12 @@ struct LoadedVersion {
     // The file is a PE image that carries an Authenticode certificate table, whatever its version
     // resource: a store breaks the signature, though the table stays, so it can be signed again.
     bool isSigned = false;
+    // Why the file could not be opened or read (ERROR_SUCCESS when it could): its state is then
+    // None, whatever it holds.
+    DWORD error = ERROR_SUCCESS;
 };
 
+// The reads leave the file's last-access time as it was (UntouchedFile).
 LoadedVersion ReadVersionStrings(const CString& path);
 
 // The system's display name of a language; empty when it has none.
@@ -55,6 +59,11 @@ struct VersionStoreResult {
                   // stored safely (the header's checksum field lies inside it, or a change would
                   // fall inside the certificate table)
 };
+
+// How a store opens the file: others may read meanwhile, nobody else may write, so that what is
+// compared is what is overwritten. A check before any write opens it the same way.
+constexpr DWORD kStoreAccess = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kStoreShare = FILE_SHARE_READ;
 
 // Rewrites the edited strings and the fixed versions in place inside the version resource that
 // the file holds now, every text checked against its room before any is written; the other

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <thread>
 
 #include "tests/e2e/Driver.h"
@@ -24,18 +25,26 @@ std::string Drain(HANDLE pipe) {
     return bytes;
 }
 
-// With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`.
+// With `merged` the program's standard error goes into the pipe of its standard output, as `2>&1`;
+// `input` comes through a pipe to its standard input.
 Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merged = false,
+           const std::string& input = {},
            const std::wstring& program = BuildPath(L"quorvane-cli.exe")) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out[2], err[2];  // read, write
+    HANDLE out[2], err[2], in[2];  // read, write
     ::CreatePipe(&out[0], &out[1], &inherit, 0);
     ::CreatePipe(&err[0], &err[1], &inherit, 0);
+    ::CreatePipe(&in[0], &in[1], &inherit, static_cast<DWORD>(input.size() + 1));
     ::SetHandleInformation(out[0], HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(err[0], HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(in[1], HANDLE_FLAG_INHERIT, 0);
+    DWORD written;
+    ::WriteFile(in[1], input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    ::CloseHandle(in[1]);
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = in[0];
     start.hStdOutput = out[1];
     start.hStdError = merged ? out[1] : err[1];
     std::wstring line = L"\"" + program + L"\" " + args;
@@ -45,6 +54,7 @@ Ran RunCli(const std::wstring& args, const wchar_t* folder = nullptr, bool merge
                                           folder, &start, &process);
     ::CloseHandle(out[1]);
     ::CloseHandle(err[1]);
+    ::CloseHandle(in[0]);
     std::thread errors([&] { ran.err = Drain(err[0]); });
     ran.out = Drain(out[0]);
     errors.join();
@@ -62,6 +72,15 @@ std::string Utf8(const std::wstring& text) {
                                        bytes.data(), static_cast<int>(bytes.size()), nullptr,
                                        nullptr));
     return bytes;
+}
+
+// The system's own text for an error code, as the program is to give it.
+std::string SystemText(DWORD code) {
+    wchar_t text[512];
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, code, 0, text, 512, nullptr);
+    while (length > 0 && (text[length - 1] == L'\n' || text[length - 1] == L'\r')) --length;
+    return Utf8({text, length});
 }
 
 class Cli : public testing::Test {
@@ -140,10 +159,9 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
                !(::GetFileAttributesW(program.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     };
     // Checked before anything is written: a text too long, a fixed version with no room in its
-    // string, a time the file cannot take; and a dry run.
+    // string; and a dry run, its times shown as show shows them.
     for (const wchar_t* change :
-         {L"--version Comments=\"0123456789\"", L"--file-version 65535.65535.65535.65535",
-          L"--created \"1601-01-01 00:00:00\" --modified 2020-01-01T00:00:00Z"}) {
+         {L"--version Comments=\"0123456789\"", L"--file-version 65535.65535.65535.65535"}) {
         const Ran ran =
             RunCli(std::wstring(L"set --backup --attrib +H ") + change + L" " + Quoted(program));
         EXPECT_EQ(ran.status, 1u) << ran.out;
@@ -155,7 +173,7 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
         Quoted(program));
     EXPECT_EQ(dry.status, 0u);
     EXPECT_NE(dry.out.find("1.0.0.123 → X"), std::string::npos) << dry.out;
-    EXPECT_NE(dry.out.find("→ 2020-01-01T00:00:00.0000000Z"), std::string::npos) << dry.out;
+    EXPECT_NE(dry.out.find("→ 2020-01-01 08:00:00\n"), std::string::npos) << dry.out;
     EXPECT_TRUE(unchanged());
     EXPECT_EQ(::GetFileAttributesW((program + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -171,7 +189,8 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
     // The command line itself wrong: nothing touched at all.
     for (const wchar_t* wrong :
          {L"set", L"set --bogus", L"set --attrib +H --modified 2024-13-01T00:00:00Z",
-          L"set --version Nope=1", L"set --file-version 1.2.3"}) {
+          L"set --attrib +H --created \"1601-01-01 00:00:00\"", L"set --version Nope=1",
+          L"set --file-version 1.2.3"}) {
         const Ran ran = RunCli(std::wstring(wrong) + L" " + Quoted(text));
         EXPECT_EQ(ran.status, 2u) << wrong;
         EXPECT_NE(ran.err.find("quorvane-cli set"), std::string::npos) << ran.err;
@@ -256,7 +275,7 @@ TEST_F(Cli, ShellMenuInstallsTheEntryThatOpensTheDialogAndUninstallsIt) {
     const std::wstring other = L"Software\\Classes\\Directory\\shell\\Other";  // not ours
     ::RegSetKeyValueW(HKEY_CURRENT_USER, other.c_str(), L"", REG_SZ, L"o", 4);
     const auto exported = [&](const std::wstring& file) {  // the user's classes, by reg.exe
-        RunCli(L"export HKCU\\Software\\Classes " + Quoted(file) + L" /y", nullptr, false, L"reg");
+        RunCli(L"export HKCU\\Software\\Classes " + Quoted(file) + L" /y", nullptr, false, {}, L"reg");
         return ReadAll(file);
     };
     const std::string before = exported(folder + L"\\before.reg");
@@ -266,11 +285,11 @@ TEST_F(Cli, ShellMenuInstallsTheEntryThatOpensTheDialogAndUninstallsIt) {
 
     const std::wstring copy = folder + L"\\quorvane-cli.exe";
     ::CopyFileW(BuildPath(L"quorvane-cli.exe").c_str(), copy.c_str(), FALSE);
-    const Ran refused = RunCli(L"shell-menu install", nullptr, false, copy);
+    const Ran refused = RunCli(L"shell-menu install", nullptr, false, {}, copy);
     EXPECT_TRUE(refused.status == 1 &&
                 refused.err.find(Utf8(folder + L"\\Quorvane.exe：")) != std::string::npos);
     ::CopyFileW(BuildPath(L"Quorvane.exe").c_str(), (folder + L"\\Quorvane.exe").c_str(), FALSE);
-    EXPECT_EQ(RunCli(L"shell-menu install", nullptr, false, copy).status, 0u);
+    EXPECT_EQ(RunCli(L"shell-menu install", nullptr, false, {}, copy).status, 0u);
     const Ran installed = RunCli(L"shell-menu install");  // moved: the entry follows
     const std::wstring program = BuildPath(L"Quorvane.exe"),
                        command = L"\"" + program + L"\" \"%1\"";
@@ -303,4 +322,212 @@ TEST_F(Cli, ShellMenuInstallsTheEntryThatOpensTheDialogAndUninstallsIt) {
     EXPECT_EQ(RunCli(L"shell-menu uninstall").out, absent);
     EXPECT_EQ(exported(folder + L"\\after.reg"), before);
     ::RegDeleteKeyW(HKEY_CURRENT_USER, other.c_str());
+}
+
+TEST_F(Cli, RefusesWhatAnotherProgramHoldsOpenWholeAndSaysWhy) {
+    const std::wstring file = Fixture(L"ver_chinese", L"held.exe");
+    const std::string before = ReadAll(file);
+    const std::array<uint64_t, 3> times = FileTimes(file);
+    // A reader that lets others only read: the times and the store could not open it.
+    HANDLE held = ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    for (const wchar_t* change : {L"--modified 2024-01-01T00:00:00Z", L"--version ProductName=X"}) {
+        const Ran ran =
+            RunCli(L"set --backup --attrib +H " + std::wstring(change) + L" " + Quoted(file));
+        EXPECT_EQ(ran.status, 1u);
+        EXPECT_EQ(ran.err,
+                  Utf8(file) + ": 无法打开文件进行修改，文件未修改! " + SystemText(32) + "\n");
+    }
+    EXPECT_TRUE(ReadAll(file) == before && FileTimes(file) == times &&
+                !(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(::GetFileAttributesW((file + L"_bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    ::CloseHandle(held);
+    // Shared with nobody: its bytes cannot be read, which is no file without version information.
+    held = ::CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    for (const wchar_t* command : {L"show --json ", L"set --version ProductName=X "}) {
+        const Ran ran = RunCli(command + Quoted(file));
+        EXPECT_EQ(ran.status, 1u);
+        EXPECT_EQ(ran.err, Utf8(file) + ": 无法读取文件! " + SystemText(32) + "\n");
+    }
+    ::CloseHandle(held);
+    // Read-only to be: the bit is set after the writes that it would refuse, and kept on the next.
+    EXPECT_EQ(
+        RunCli(L"set --attrib +R --modified 2024-01-01T00:00:00Z --version ProductName=只读 " +
+               Quoted(file))
+            .status,
+        0u);
+    EXPECT_EQ(RunCli(L"set --accessed 2024-01-01T00:00:00Z " + Quoted(file)).status, 0u);
+    EXPECT_EQ(FileTimes(file)[1], FileTimes(file)[2]);
+    EXPECT_EQ(PlatformVersionString(file, L"ProductName"), L"只读");
+    EXPECT_TRUE(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(Cli, PathsAndPatternsAsCmdTakesThemAndReadsThatTouchNothing) {
+    const std::wstring plain = folder + L"\\plain", own = BuildPath(L"quorvane-cli.exe");
+    WriteAll(plain, "p");
+    WriteAll(folder + L"\\b.TXT", "b");
+    ::CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
+    const FILETIME past = FromLocal(2001, 1);  // a read would move it on
+    const HANDLE file =
+        ::CreateFileW(plain.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(file, nullptr, &past, nullptr);
+    ::CloseHandle(file);
+    // "*.*" takes every name, "*." those without a dot; a folder named with a trailing backslash
+    // (as %~dp0 gives it) and a drive's root are folders; the program's own file is shown.
+    const Ran shown =
+        RunCli(L"show --json " + Quoted(folder + L"\\*.*") + L" " + Quoted(folder + L"\\*.") +
+               L" " + folder + L"\\sub\\" + L" Z:\\ " + Quoted(own));
+    ASSERT_EQ(shown.status, 0u) << shown.err;
+    std::string names;  // "/" a folder, "+" with version information
+    for (const nlohmann::json& target : nlohmann::json::parse(shown.out)) {
+        names += target["name"].get<std::string>() +
+                 (target["attributes"]["directory"] ? "/" : "") +
+                 (target["version"].is_null() ? "|" : "+|");
+    }
+    EXPECT_EQ(names, "b.TXT|plain|sub/|plain|sub/|sub/|Z:\\/|quorvane-cli.exe+|");
+    // Shown, and copied for a backup (the one kept says so): never the time of the last access.
+    RunCli(L"set --backup --attrib +H " + Quoted(plain));
+    const Ran kept = RunCli(L"set --backup --attrib -H " + Quoted(plain) + L" " +
+                            Quoted(folder + L"\\gone") + L" " + Quoted(own));
+    EXPECT_EQ(FileTimes(plain)[1], Ticks(past));
+    EXPECT_EQ(kept.status, 1u);
+    EXPECT_EQ(kept.err, "已有备份，未覆盖：" + Utf8(plain) + "_bak\n" + Utf8(folder) +
+                            "\\gone: 文件或文件夹不存在!\n" + Utf8(own) + ": 不能修改自身!\n");
+}
+
+// Run once for each zone's rules, with TZ set for it (Wine follows TZ).
+TEST_F(Cli, LocalTimesByTheRulesInForceOnTheirDate) {
+    wchar_t zone[64] = L"";
+    ::GetEnvironmentVariableW(L"TZ", zone, 64);
+    // The local time, and the UTC time it is: none in the hour skipped in spring; in the hour
+    // repeated in autumn, the first.
+    const std::map<std::wstring, std::vector<std::pair<std::wstring, const wchar_t*>>> zones{
+        {L"America/New_York",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 17:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 16:00"},
+          {L"2024-03-10 02:30:00", L""},
+          {L"2024-11-03 01:30:00", L"2024-11-03 05:30"}}},
+        {L"Australia/Sydney",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 01:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 02:00"},
+          {L"2024-10-06 02:30:00", L""},
+          {L"2024-04-07 02:30:00", L"2024-04-06 15:30"}}},
+        {L"Europe/Berlin",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 11:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 10:00"},
+          {L"2024-03-31 02:30:00", L""},
+          {L"2024-10-27 02:30:00", L"2024-10-27 00:30"}}},
+        {L"Asia/Shanghai",
+         {{L"2024-01-15 12:00:00", L"2024-01-15 04:00"},
+          {L"2024-07-01 12:00:00", L"2024-07-01 04:00"}}}};
+    ASSERT_TRUE(zones.count(zone)) << "no rows for TZ";
+    const std::wstring file = folder + L"\\t.txt";
+    WriteAll(file, "t");
+    for (const auto& [local, utc] : zones.at(zone)) {
+        const Ran set = RunCli(L"set --modified \"" + local + L"\" " + Quoted(file));
+        if (!*utc) {
+            EXPECT_EQ(set.status, 2u);
+            EXPECT_NE(set.err.find("本地时间不存在"), std::string::npos) << set.err;
+            continue;
+        }
+        SYSTEMTIME time{};
+        swscanf(utc, L"%hu-%hu-%hu %hu:%hu", &time.wYear, &time.wMonth, &time.wDay, &time.wHour,
+                &time.wMinute);
+        FILETIME expected;
+        ::SystemTimeToFileTime(&time, &expected);
+        EXPECT_EQ(FileTimes(file)[2], Ticks(expected)) << Utf8(local);
+        const std::string shown = RunCli(L"show " + Quoted(file)).out;
+        EXPECT_NE(shown.find("修改时间: " + Utf8(local) + "\n"), std::string::npos) << shown;
+    }
+}
+
+TEST_F(Cli, TreesListsAndResultsAsData) {
+    // A tree with a folder whose name ends in a dot and a path past 260 characters.
+    const std::wstring root = L"\\\\?\\" + folder + L"\\r", twin = root + L"\\twin.";
+    const std::wstring deep =
+        root + L"\\" + std::wstring(120, L'd') + L"\\" + std::wstring(130, L'e');
+    for (const std::wstring& made : {root, twin, deep.substr(0, deep.rfind(L'\\')), deep})
+        ::CreateDirectoryW(made.c_str(), nullptr);
+    for (const std::wstring& file : {root + L"\\a.txt", root + L"\\d.log", root + L"\\sp ",
+                                     twin + L"\\b.txt", deep + L"\\c.txt"})
+        WriteAll(file, "x");
+    const std::wstring txt = Quoted(folder + L"\\r\\*.txt"), a = Quoted(folder + L"\\r\\a.txt");
+    const auto results = [](const Ran& ran) {
+        std::string outcomes;  // each target's name, outcome and attribute words
+        for (const nlohmann::json& target : nlohmann::json::parse(ran.out)) {
+            const std::string path = target["path"];
+            outcomes += path.substr(path.rfind('\\') + 1) + ":" + target.value("outcome", "") +
+                        (target.value("dryRun", false) ? " dry" : "");
+            if (target.contains("changes") && target["changes"].contains("attributes")) {
+                const nlohmann::json& word = target["changes"]["attributes"];
+                outcomes += " " + word["old"].dump() + ">" + word["new"].dump();
+            }
+            outcomes += "|";
+        }
+        return outcomes;
+    };
+    EXPECT_EQ(results(RunCli(L"set --dry-run --json -r --attrib +H " + txt)),
+              "a.txt:written dry 32>34|c.txt:written dry 32>34|b.txt:written dry 32>34|");
+    const Ran set = RunCli(L"set --json -r --attrib=+H " + txt + L" " + Quoted(folder + L"\\gone"));
+    EXPECT_EQ(set.status, 1u);
+    EXPECT_EQ(results(set),
+              "a.txt:written 32>34|c.txt:written 32>34|b.txt:written 32>34|gone:failed|");
+    // The .txt files alone, the folder "twin." among those left as they were.
+    for (const std::wstring& file :
+         {root + L"\\a.txt", root + L"\\d.log", twin, twin + L"\\b.txt", deep + L"\\c.txt"}) {
+        EXPECT_EQ(!!(::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN),
+                  file.back() == L't')
+            << Utf8(file);
+    }
+    EXPECT_EQ(results(RunCli(L"set --json --attrib +H " + a)), "a.txt:unchanged|");
+    EXPECT_EQ(results(RunCli(L"set --json --version Comments=x " + a)), "a.txt:refused|");
+    // A list through a pipe (UTF-8, a name ending in a space), and one in the console's code page
+    // (936 here), as cmd writes what dir /b prints.
+    const Ran piped =
+        RunCli(L"show --json --paths-from=-", nullptr, false,
+               "\xEF\xBB\xBF" + Utf8(folder) + "\\r\\sp \r\n\r\n" + Utf8(folder) + "\\r\\*.log\n");
+    EXPECT_EQ(results(piped), "sp :|d.log:|") << piped.err;
+    WriteAll(folder + L"\\文件.txt", "x");
+    WriteAll(folder + L"\\list.txt", "\xCE\xC4\xBC\xFE.txt");
+    EXPECT_EQ(results(RunCli(L"show --json --paths-from list.txt", folder.c_str())), "文件.txt:|");
+}
+
+TEST_F(Cli, TimeValuesShiftsAndTheConventionsOfConsoleTools) {
+    const std::wstring file = folder + L"\\t.txt";
+    WriteAll(file, "t");
+    const FILETIME written = FromLocal(2003, 3, 9999999), accessed = FromLocal(2004, 4);
+    const HANDLE handle =
+        ::CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(handle, nullptr, &accessed, &written);
+    ::CloseHandle(handle);
+    // The file's own times, moved exactly; a shift past what a file time holds refuses the file.
+    const Ran own =
+        RunCli(L"set --quiet --accessed=modified --shift-modified +1d1h1m1s " + Quoted(file));
+    EXPECT_EQ(own.status + own.out.size() + own.err.size(), 0u) << own.err;
+    const uint64_t day = 864'000'000'000;
+    EXPECT_EQ(FileTimes(file)[1], Ticks(written));
+    EXPECT_EQ(FileTimes(file)[2], Ticks(written) + day + day / 24 + day / 1440 + day / 86400);
+    const Ran beyond = RunCli(L"set --shift -10675199d " + Quoted(file));
+    EXPECT_EQ(beyond.status, 1u);
+    EXPECT_EQ(FileTimes(file)[1], Ticks(written));
+    FILETIME before, after;
+    ::GetSystemTimeAsFileTime(&before);
+    EXPECT_EQ(RunCli(L"set --modified now " + Quoted(file)).status, 0u);
+    ::GetSystemTimeAsFileTime(&after);
+    EXPECT_TRUE(FileTimes(file)[2] >= Ticks(before) - 200'000 &&
+                FileTimes(file)[2] <= Ticks(after));
+    // Help as console tools give it; its own version resource.
+    for (const wchar_t* help : {L"-h", L"/?", L"set --help", L"show -h x"}) {
+        const Ran ran = RunCli(help);
+        EXPECT_TRUE(ran.status == 0 && ran.out.find("--paths-from") != std::string::npos) << help;
+    }
+    const std::wstring cli = BuildPath(L"quorvane-cli.exe"), dialog = BuildPath(L"Quorvane.exe");
+    EXPECT_EQ(PlatformVersionString(cli, L"OriginalFilename") + L"|" +
+                  PlatformVersionString(cli, L"FileDescription") + L"|" +
+                  PlatformVersionString(dialog, L"OriginalFilename"),
+              L"quorvane-cli.exe|Telvaro V1.0 命令行|Quorvane.exe");
+    // A run well past a second, its output to a pipe: no progress line.
+    const std::wstring dlls = L" C:\\windows\\*.dll";
+    const Ran slow = RunCli(L"show -r" + dlls + dlls + dlls + dlls + dlls + dlls + dlls + dlls);
+    EXPECT_TRUE(slow.status == 0 && slow.err.empty()) << slow.err.substr(0, 200);
 }

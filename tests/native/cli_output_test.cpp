@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "cli/IsoTime.h"
 #include "cli/Json.h"
 #include "cli/Pattern.h"
+#include "cli/PathList.h"
+#include "cli/Expansion.h"
 #include "cli/ShowOutput.h"
 
 // File times worked out apart from the program (ticks since 1601-01-01 00:00:00 UTC).
@@ -81,11 +84,16 @@ TEST(Pattern, WildcardsCaseAndOrder) {
     for (const std::u16string_view row :
          {u"report.txt|*.txt", u"REPORT.TXT|r*.t?t", u"|*", u"|", u"abc|a?c", u"aXbXc|a*b*c",
           u"abcabd|*abd", u"ab|ab**", u"😀.txt|?.txt", u"x😀|*??", u"Ärger.TXT|ä*.txt",
-          u"ΛΌΓΟΣ|λόγος", u"ПРИВЕТ-Ё|привет?ё", u"ＡＢ|ａｂ", u"a[b]|a[b]"})
+          u"ΛΌΓΟΣ|λόγος", u"ПРИВЕТ-Ё|привет?ё", u"ＡＢ|ａｂ", u"a[b]|a[b]", u"report|*.*"})
+        EXPECT_TRUE(matches(row)) << testing::PrintToString(row);
+    // cmd's rules for the end: ".*" may match nothing, and a final '.' a name without a dot.
+    for (const std::u16string_view row :
+         {u"a.b|*.*", u"REPORT|report.*", u"report.txt|report.*", u"report|*.", u"rep|r?p."})
         EXPECT_TRUE(matches(row)) << testing::PrintToString(row);
     for (const std::u16string_view row :
-         {u"report.txt|*.doc", u"report|*.*", u"|?", u"a|", u"ac|a?c", u"abbc|a?c", u"aXbXcX|a*b*c",
-          u"a*b|a\\*b", u"😀.txt|??.txt", u"x😀|*???", u"😀|😁", u"ß|SS"})
+         {u"report.txt|*.doc", u"|?", u"a|", u"ac|a?c", u"abbc|a?c", u"aXbXcX|a*b*c", u"a*b|a\\*b",
+          u"😀.txt|??.txt", u"x😀|*???", u"😀|😁", u"ß|SS", u"a.txt|*.", u"reports|report.*",
+          u"r.p|r?p."})
         EXPECT_FALSE(matches(row)) << testing::PrintToString(row);
     // Backtracking over each '*' in turn would take 200^10 steps here.
     EXPECT_FALSE(MatchesPattern(std::u16string(200, u'a'), u"*a*a*a*a*a*a*a*a*a*a*b"));
@@ -122,7 +130,7 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
     version.strings[5] = u"Q\"😀\xD800";
     version.strings[7] = u"";
     // 0x4000 is the platform's encrypted bit, not the one that the dialog's box shows.
-    EXPECT_EQ(ShowText(facts, 8 * 3600),
+    EXPECT_EQ(ShowText(facts, [](int64_t) { return 8 * 3600; }),
               uR"(C:\d\app.exe
   名称: app.exe
   只读: 是
@@ -161,7 +169,7 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
     // normal and temporary.
     facts = {u"D", u"D", 0, 0x1D0, {1, 2, 3}, false, std::nullopt};
     EXPECT_EQ(
-        ShowText(facts, 0),
+        ShowText(facts, [](int64_t) { return 0; }),
         u"D\n  名称: D\n  只读: 否\n  隐藏: 否\n  系统: 否\n  目录: 是\n  存档: 否\n  加密: 是\n"
         u"  普通: 是\n  临时: 是\n  创建时间: 1601-01-01 00:00:00\n"
         u"  修改时间: 1601-01-01 00:00:00\n  访问时间: 1601-01-01 00:00:00\n"
@@ -173,4 +181,65 @@ TEST(ShowOutput, TextAndJsonOfOneTarget) {
         uR"("encrypted":false,"temporary":true},"times":{"created":"1601-01-01T00:00:00.0000001Z",)"
         uR"("modified":"1601-01-01T00:00:00.0000002Z","accessed":"1601-01-01T00:00:00.0000003Z"},)"
         uR"("signed":false,"version":null})");
+}
+
+TEST(PathList, EncodingsLinesAndNamesAsTheyStand) {
+    // Every form of one list: a name ending in a space, blank lines, CR LF and LF, no last LF.
+    const std::vector<std::u16string> paths{u"a ", u"目录\\b😀.txt", u" c"};
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (const char16_t unit : std::u16string(u"a \n目录\\b😀.txt\n c")) {
+        little += {static_cast<char>(unit), static_cast<char>(unit >> 8)};
+        big += {static_cast<char>(unit >> 8), static_cast<char>(unit)};
+    }
+    for (const std::string& bytes :
+         {std::string("a \r\n\r\n\xE7\x9B\xAE\xE5\xBD\x95\\b\xF0\x9F\x98\x80.txt\n \t\n c"),
+          std::string("\xEF\xBB\xBF"
+                      "a \n\xE7\x9B\xAE\xE5\xBD\x95\\b\xF0\x9F\x98\x80.txt\r\n c\r\n"),
+          little, big}) {
+        const std::optional<std::u16string> text = DecodePathList(bytes);
+        EXPECT_EQ(text ? PathListLines(*text) : std::vector<std::u16string>{}, paths)
+            << testing::PrintToString(bytes);
+    }
+    // Not what they claim: malformed, overlong, a surrogate, past U+10FFFF, cut short, odd.
+    for (const std::string& bytes :
+         {std::string("a\x80"), std::string("\xC0\xAF"), std::string("\xE0\x80\xAF"),
+          std::string("\xED\xA0\x80"), std::string("\xF4\x90\x80\x80"), std::string("\xE7\x9B"),
+          std::string("\xFF\xFE"
+                      "a"),
+          std::string("\xFF\xFE\x3D\xD8", 4)})
+        EXPECT_FALSE(DecodePathList(bytes)) << testing::PrintToString(bytes);
+}
+
+TEST(Expansion, PatternsAtEveryLevelFoldersWhenMatchedLinksNotEntered) {
+    // A tree: "D" a folder, "L" a link to one, anything else a file.
+    const std::map<std::u16string, std::vector<std::u16string>> tree{
+        {u"r\\", {u"b.txt", u"D", u"a.", u"L.txt"}},
+        {u"r\\D\\", {u"x.TXT", u"DD.txt"}},
+        {u"r\\D\\DD.txt\\", {}},
+        {u"r\\L.txt\\", {u"never.txt"}}};
+    const ListFolder list = [&tree](const std::u16string& folder, uint32_t& error) {
+        error = 3;
+        if (!tree.count(folder)) return std::optional<std::vector<FolderEntry>>();
+        std::vector<FolderEntry> entries;
+        for (const std::u16string& name : tree.at(folder))
+            entries.push_back({name, name[0] == u'D' ? 0x10u : name[0] == u'L' ? 0x410u : 0x20u});
+        return std::optional(entries);
+    };
+    // The path, -r, folders last; what it names: each target, "?" for nothing matched.
+    for (const auto& [given, recurse, last, named] :
+         std::vector<std::tuple<std::u16string, bool, bool, std::u16string>>{
+             {u"r\\*.txt", false, false, u"r\\b.txt|r\\L.txt|"},
+             {u"r\\*.txt", true, false, u"r\\b.txt|r\\D\\DD.txt|r\\D\\x.TXT|r\\L.txt|"},
+             {u"r\\*.txt", true, true, u"r\\b.txt|r\\D\\DD.txt|r\\D\\x.TXT|r\\L.txt|"},
+             {u"r\\D", true, false, u"r\\D|r\\D\\DD.txt|r\\D\\x.TXT|"},
+             {u"r\\D\\", true, true, u"r\\D\\DD.txt|r\\D\\x.TXT|r\\D\\|"},
+             {u"r\\*.", true, false, u"r\\a.|r\\D|"},
+             {u"r\\b.txt", true, false, u"r\\b.txt|"},
+             {u"r\\D\\*.doc", true, false, u"?r\\D\\*.doc|"},
+             {u"gone\\*", false, false, u"?gone\\*|"}}) {
+        std::u16string found;
+        for (const ExpandedPath& path : ExpandPath(given, recurse, last, list))
+            found += (path.kind == ExpandedPath::Kind::Target ? u"" : u"?") + path.path + u"|";
+        EXPECT_EQ(found, named) << testing::PrintToString(given) << recurse << last;
+    }
 }

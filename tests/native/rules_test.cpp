@@ -40,28 +40,34 @@ TEST(AttributeWord, ChangeableBitsFromTheBoxesTheRestAsLoaded) {
 TEST(ModifyPlan, StepsInTheirOrder) {
     // What is so, a letter each: (l)oaded, (d)irectory, the boxes (B)ackup, (A)ttributes,
     // (T)imes, (V)ersion, (F)orce, has (v)ersion information, (s)igned file's strings edited,
-    // (C)heck first, (D)ry run; the question is declined (u), the check refuses (k), the backup
-    // fails (x), the times (y) or the store (z) fail. Then the steps: n(o target), u(nsigning
-    // asked), c(heck), p(review), b(ackup), f(ailed backup), a(ttributes), t(imes), v(ersion),
-    // F(orce), r(ewrite times), d(one). A file without version information has it neither written
-    // nor refused (lBATVF); a folder is never copied (ldBATVv); a failed backup stops all
-    // (lBATVvx); a signed file is asked about before anything is written (lBATVvs), but attributes
-    // and times alone leave a signature valid (lBATsv).
+    // (C)heck first, (D)ry run, read-only (L)ast asked for, (R)ead-only at the end; the question
+    // is declined (u), the check refuses (k) or finds (N)othing to change, the backup fails (x),
+    // the times (y) or the store (z) fail. Then the steps: n(o target), u(nsigning asked),
+    // c(heck), p(review), b(ackup), f(ailed backup), a(ttributes), t(imes), v(ersion), F(orce),
+    // r(ewrite times), read-(o)nly, (U)nchanged, d(one). A
+    // file without version information has it neither written nor refused (lBATVF); a folder is
+    // never copied (ldBATVv); a failed backup stops all (lBATVvx); a signed file is asked about
+    // before anything is written (lBATVvs), but attributes and times alone leave a signature valid
+    // (lBATsv). Read-only goes after the writes that it would refuse, cleared for them when it is
+    // set already (lTLR), if asked for (lATR).
     const std::pair<std::string, std::string> plans[] = {
-        {"BATVv", "n"},       {"l", "d"},           {"lBATVv", "batvrd"},  {"lBATV", "batd"},
-        {"lBATVFv", "batFd"}, {"lBATVF", "batd"},   {"ldBATVv", "atvrd"},  {"lBATVvx", "bf"},
-        {"lBATVvy", "batvd"}, {"lBATVvz", "batvd"}, {"lTVv", "tvrd"},      {"lBATVvs", "ubatvrd"},
-        {"lBATVvsu", "u"},    {"lBATsv", "batd"},   {"lBATVFvs", "batFd"}, {"lBAVvsC", "ucbavd"},
-        {"lBAVvC", "cbavd"},  {"lBAVvCk", "c"},     {"lBAVvsCD", "ucp"},   {"lBAVvD", "cp"}};
+        {"BATVv", "n"},        {"l", "d"},           {"lBATVv", "batvrd"},  {"lBATV", "batd"},
+        {"lBATVFv", "batFd"},  {"lBATVF", "batd"},   {"ldBATVv", "atvrd"},  {"lBATVvx", "bf"},
+        {"lBATVvy", "batvd"},  {"lBATVvz", "batvd"}, {"lTVv", "tvrd"},      {"lBATVvs", "ubatvrd"},
+        {"lBATVvsu", "u"},     {"lBATsv", "batd"},   {"lBATVFvs", "batFd"}, {"lBAVvsC", "ucbavd"},
+        {"lBAVvC", "cbavd"},   {"lBAVvCk", "c"},     {"lBAVvsCD", "ucp"},   {"lBAVvD", "cp"},
+        {"lATVvLR", "atvrod"}, {"lTLR", "atod"},     {"lALR", "ad"},        {"lATR", "atd"},
+        {"lCVvLR", "cavod"},   {"lTVvLR", "atvrod"}, {"lATVFvLR", "atFod"}, {"lBACN", "cU"},
+        {"lBACND", "cp"}};
     for (const auto& [given, steps] : plans) {
         const auto has = [&given = given](char c) { return given.find(c) != std::string::npos; };
-        ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'),
-                        has('F'), has('v'), has('C'), has('D'), has('s'), has('u'),
-                        has('k'), has('x'), false,    false};
+        ModifyState now{has('l'), has('d'), has('B'), has('A'), has('T'), has('V'), has('F'),
+                        has('v'), has('C'), has('D'), has('s'), has('L'), has('R'), has('u'),
+                        has('k'), has('N'), has('x'), false,    false};
         std::string taken;
         for (ModifyStep step = ModifyStep::Start;
              (step = NextModifyStep(step, now)) != ModifyStep::End;) {
-            taken += "?nucpbfatvFrd?"[static_cast<int>(step)];
+            taken += "?nucpbfatvFroUd?"[static_cast<int>(step)];
             if (step == ModifyStep::Times) now.timesWritten = !has('y');
             if (step == ModifyStep::VersionStrings) now.versionStored = !has('z');
         }
@@ -98,6 +104,23 @@ TEST(ExtendedPath, FullPathsGainTheirPrefixAndKeepEveryNameExactly) {
     EXPECT_EQ(PlainPath(uR"(\\?\UNC\server\share\d.)") + PlainPath(uR"(\\?\C:\d\twin.)"),
               uR"(\\server\share\d.C:\d\twin.)");
     EXPECT_EQ(PlainPath(uR"(\\.\COM1)"), uR"(\\.\COM1)");
+    // A root's own entry, a folder's by its name, as %~dp0 gives it too: (r)oot, (f)older only.
+    for (const auto& [path, found] : std::vector<std::pair<std::u16string, std::u16string>>{
+             {uR"(\\?\C:\)", uR"(r \\?\C:\)"},
+             {uR"(\\?\UNC\srv\share\)", uR"(r \\?\UNC\srv\share\)"},
+             {uR"(\\?\UNC\srv\share)", uR"(r \\?\UNC\srv\share)"},
+             {uR"(\\?\C:\d\)", uR"(f \\?\C:\d)"},
+             {uR"(\\?\UNC\srv\share\d\)", uR"(f \\?\UNC\srv\share\d)"},
+             {uR"(\\?\C:\d)", uR"(- \\?\C:\d)"},
+             {uR"(\\?\C:)", uR"(- \\?\C:)"},
+             {uR"(\\?\UNC\srv)", uR"(- \\?\UNC\srv)"}}) {
+        const EntryLookup lookup = LookUpEntry(path);
+        EXPECT_EQ((lookup.root         ? u"r "
+                   : lookup.folderOnly ? u"f "
+                                       : u"- ") +
+                      std::u16string(lookup.search),
+                  found);
+    }
     // Not full: drive-relative, rooted on the current drive, relative, a UNC path without a share.
     for (const char16_t* given : {uR"(C:a)", uR"(\a)", uR"(a\b)", uR"(\\server\)", uR"(\\\share)"})
         EXPECT_FALSE(ExtendedPath(given));

@@ -56,6 +56,19 @@ TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
     const NewTime misshapen{Kind::Typed, "2015-01-02", "", 0};
     const NewTime first{Kind::Typed, "1601-01-01 00:00:00", "", 0};  // file time 0: "unchanged"
     const NewTime kept{}, exact{Kind::Exact, "", "", 12345}, zero{Kind::Exact, "", "", 0};
+    // The target's own times, and shifts to the 100 ns, within 1 .. 0x7FFFFFFFFFFFFFFF.
+    const NewTime modified{Kind::Copied, "", "", 0, 1}, later{Kind::Kept, "", "", 0, 0, 3};
+    const NewTime toFirst{Kind::Exact, "", "", 8, 0, -7}, toNone{Kind::Exact, "", "", 8, 0, -8};
+    const NewTime toLast{Kind::Exact, "", "", INT64_MAX - 5, 0, 5};
+    const NewTime past{Kind::Exact, "", "", INT64_MAX - 5, 0, 6};
+    EXPECT_EQ(DecideFileTimes({modified, later, modified}, {1, 7, 9}, 0).times,
+              (std::array<uint64_t, 3>{7, 10, 7}));
+    EXPECT_EQ(DecideFileTimes({toFirst, toLast, kept}, {1, 7, 9}, 0).times,
+              (std::array<uint64_t, 3>{1, INT64_MAX, 9}));
+    for (const auto& [times, refused] : std::vector<std::pair<std::array<NewTime, 3>, int>>{
+             {{toNone, kept, kept}, 0}, {{kept, past, kept}, 1}, {{kept, kept, later}, 2}}) {
+        EXPECT_EQ(DecideFileTimes(times, {1, 7, 0}, 0).refused, refused);
+    }
     const std::array<uint64_t, 3> loaded{k2015 + 1234567, 7, 0};
     EXPECT_EQ(DecideFileTimes({asShown, typed, kept}, loaded, 0).times,
               (std::array<uint64_t, 3>{k2015 + 1234567, k2000Feb29, 0}));
@@ -69,5 +82,54 @@ TEST(TimeText, TheThreeNewTimesShapesFirstThenRangesUneditedOnesExactly) {
                                                              {{asShown, first, kept}, 1},
                                                              {{kept, kept, zero}, 2}}) {
         EXPECT_EQ(DecideFileTimes(times, loaded, 0).refused, refused);
+    }
+}
+
+TEST(TimeText, LocalTimesByTheRulesInForceOnTheirDate) {
+    // 2024's rules: `inside` hours from UTC `from` until `to`, `outside` otherwise.
+    struct Zone {
+        int outside, inside;
+        LocalDateTime from, to;
+    };
+    const Zone newYork{-5, -4, {2024, 3, 10, 7, 0, 0}, {2024, 11, 3, 6, 0, 0}};
+    const Zone sydney{11, 10, {2024, 4, 6, 16, 0, 0}, {2024, 10, 5, 16, 0, 0}};
+    const Zone berlin{1, 2, {2024, 3, 31, 1, 0, 0}, {2024, 10, 27, 1, 0, 0}};
+    const Zone shanghai{8, 8, {2024, 1, 1, 0, 0, 0}, {2024, 1, 1, 0, 0, 0}};
+    // The local time, the UTC time it is, or none: skipped in spring; repeated, the first.
+    for (const auto& [zone, local, utc] : std::vector<std::tuple<Zone, const char*, const char*>>{
+             {newYork, "2024-01-15 12:00:00", "2024-01-15 17:00:00"},
+             {newYork, "2024-07-01 12:00:00", "2024-07-01 16:00:00"},
+             {newYork, "2024-03-10 01:59:59", "2024-03-10 06:59:59"},
+             {newYork, "2024-03-10 02:00:00", ""},
+             {newYork, "2024-03-10 02:59:59", ""},
+             {newYork, "2024-03-10 03:00:00", "2024-03-10 07:00:00"},
+             {newYork, "2024-11-03 00:59:59", "2024-11-03 04:59:59"},
+             {newYork, "2024-11-03 01:00:00", "2024-11-03 05:00:00"},
+             {newYork, "2024-11-03 01:59:59", "2024-11-03 05:59:59"},
+             {newYork, "2024-11-03 02:00:00", "2024-11-03 07:00:00"},
+             {sydney, "2024-01-15 12:00:00", "2024-01-15 01:00:00"},
+             {sydney, "2024-07-01 12:00:00", "2024-07-01 02:00:00"},
+             {sydney, "2024-10-06 02:30:00", ""},
+             {sydney, "2024-04-07 02:30:00", "2024-04-06 15:30:00"},
+             {berlin, "2024-01-15 12:00:00", "2024-01-15 11:00:00"},
+             {berlin, "2024-07-01 12:00:00", "2024-07-01 10:00:00"},
+             {berlin, "2024-03-31 02:30:00", ""},
+             {berlin, "2024-10-27 02:30:00", "2024-10-27 00:30:00"},
+             {shanghai, "2024-07-01 12:00:00", "2024-07-01 04:00:00"},
+             {shanghai, "1601-01-01 07:59:59", "-"}}) {
+        const int64_t from = SecondsSince1601(zone.from), to = SecondsSince1601(zone.to);
+        const UtcOffsetAt at = [&](int64_t t) {
+            return 3600 * (t >= from && t < to ? zone.inside : zone.outside);
+        };
+        const std::optional<int64_t> found =
+            LocalToUtcSeconds(SecondsSince1601(ParseTimeText(local)), at);
+        EXPECT_EQ(!found       ? ""
+                  : *found < 0 ? "-"
+                               : DateTimeText(DateTimeAfter1601(*found), ' '),
+                  std::string(utc))
+            << local;
+        if (found && *found >= 0) {
+            EXPECT_EQ(LocalTimeText(*found * kSecond, at), local);  // and back, as shown
+        }
     }
 }

@@ -6,7 +6,6 @@
 #include <shlobj.h>
 
 #include <array>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -30,13 +29,23 @@ inline void WriteAll(const std::wstring& path, const std::string& bytes) {
 }
 
 // Removes a folder and everything in it, read-only files too, through the extended form that
-// names "twin." as it is; what cannot go stays.
+// names "twin." and "sp " as they are and reaches past 260 characters; what cannot go stays.
 inline void RemoveTree(const std::wstring& folder) {
-    std::error_code ignored;
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(L"\\\\?\\" + folder, ignored))
-        ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(L"\\\\?\\" + folder, ignored);
+    const std::wstring at = folder.rfind(L"\\\\?\\", 0) == 0 ? folder : L"\\\\?\\" + folder;
+    WIN32_FIND_DATAW entry;
+    const HANDLE found = ::FindFirstFileW((at + L"\\*").c_str(), &entry);
+    for (BOOL more = found != INVALID_HANDLE_VALUE; more; more = ::FindNextFileW(found, &entry)) {
+        const std::wstring name = entry.cFileName, path = at + L"\\" + name;
+        if (name == L"." || name == L"..") continue;
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path);
+        } else {
+            ::DeleteFileW(path.c_str());
+        }
+    }
+    if (found != INVALID_HANDLE_VALUE) ::FindClose(found);
+    ::RemoveDirectoryW(at.c_str());
 }
 
 inline uint64_t Ticks(const FILETIME& time) {
