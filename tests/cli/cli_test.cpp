@@ -275,7 +275,8 @@ TEST_F(Cli, ShellMenuInstallsTheEntryThatOpensTheDialogAndUninstallsIt) {
     const std::wstring other = L"Software\\Classes\\Directory\\shell\\Other";  // not ours
     ::RegSetKeyValueW(HKEY_CURRENT_USER, other.c_str(), L"", REG_SZ, L"o", 4);
     const auto exported = [&](const std::wstring& file) {  // the user's classes, by reg.exe
-        RunCli(L"export HKCU\\Software\\Classes " + Quoted(file) + L" /y", nullptr, false, {}, L"reg");
+        RunCli(L"export HKCU\\Software\\Classes " + Quoted(file) + L" /y", nullptr, false, {},
+               L"reg");
         return ReadAll(file);
     };
     const std::string before = exported(folder + L"\\before.reg");
