@@ -79,18 +79,15 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
         dialog->m_hWnd = nullptr;
         return FALSE;
     }
-    // Nothing may unwind through the window system.
-    try {
-        if (message == WM_INITDIALOG) {
-            const BOOL focusFirstTabStop = dialog->OnInitDialog();
-            dialog->CenterWindow();
-            return focusFirstTabStop;
-        }
-        INT_PTR result = 0;
-        if (!dialog->Dispatch(message, wParam, lParam, result)) return FALSE;
-        // A dialog procedure returns the drag icon itself; other handled messages say TRUE.
-        return message == WM_QUERYDRAGICON ? result : TRUE;
-    } catch (...) {
-        return FALSE;
+    // Nothing unwinds through the window system: the programs are built without exceptions, and
+    // every error of the library ends the program where it happens (TerminateHandler.cpp).
+    if (message == WM_INITDIALOG) {
+        const BOOL focusFirstTabStop = dialog->OnInitDialog();
+        dialog->CenterWindow();
+        return focusFirstTabStop;
     }
+    INT_PTR result = 0;
+    if (!dialog->Dispatch(message, wParam, lParam, result)) return FALSE;
+    // A dialog procedure returns the drag icon itself; other handled messages say TRUE.
+    return message == WM_QUERYDRAGICON ? result : TRUE;
 }
