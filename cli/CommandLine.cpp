@@ -213,6 +213,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& args) {
     } else if (verb == u"set") {
         command.verb = Verb::Set;
         command.request.checkFirst = true;
+        command.request.versionGrowth.allowed = true;
     } else {
         return Refuse(u"未知的命令：" + verb);
     }
@@ -293,7 +294,9 @@ std::u16string HelpText() {
            u"  --modified 时间            新的修改时间\n"
            u"  --accessed 时间            新的访问时间\n"
            u"  --times-from 文件          三个时间都取自这个文件（不能与上面三项同用）\n"
-           u"  --version 键=文本          改一个版本字符串，可以重复；文本可以为空\n"
+           u"  --version 键=文本          "
+           u"改一个版本字符串，可以重复；文本可以为空，可以比原来长，\n"
+           u"                             文件没有的键会添加\n"
            u"  --file-version A.B.C.D     文件版本号：四个 0 到 65535 的数\n"
            u"  --product-version A.B.C.D  产品版本号\n"
            u"  --backup                   修改前在目标旁复制一份“路径_bak”\n"
@@ -316,6 +319,8 @@ std::u16string HelpText() {
            u"  quorvane-cli set --accessed 2024-05-01T16:00:00.5+08:00 a.txt\n"
            u"  quorvane-cli set --times-from b.txt a.txt c.txt\n"
            u"  quorvane-cli set --version ProductName=Quorvane --version Comments= app.exe\n"
+           u"  quorvane-cli set --version \"CompanyName=Telvaro Software Co., Ltd.\" --version "
+           u"LegalTrademarks=Telvaro™ app.exe\n"
            u"  quorvane-cli set --file-version 1.2.3.4 --product-version 1.2.0.0 app.exe\n"
            u"  quorvane-cli set --backup --version CompanyName=Telvaro app.exe\n"
            u"  quorvane-cli set --dry-run --attrib -A *.log\n"

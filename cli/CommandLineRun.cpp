@@ -153,6 +153,7 @@ class SetListener : public ModifyListener {
             line(u"产品版本号", FixedVersionText(fixed->first), FixedVersionText(fixed->second));
         for (const auto& [key, change] : preview.strings)
             line(kVersionStringKeys[key].label, change.first, change.second);
+        if (preview.placement) text += u"  版本信息: " + PlacementText(*preview.placement) + u"\n";
         console_.Out(text);
     }
 

@@ -27,4 +27,7 @@ struct ModifyRequest {
     bool dryRun = false;
     // A version edit of a signed file goes ahead without asking.
     bool allowUnsigning = false;
+    // Texts beyond their rooms and missing keys rebuild the version block (the command line; the
+    // dialog edits within the rooms).
+    VersionGrowth versionGrowth;
 };
