@@ -1,7 +1,8 @@
 // Quorvane's benchmark: start-up and memory against a bare dialog program, loading and modifying
-// targets of very different sizes, size, a soak of many modifications in the running program, and
-// quorvane-cli.exe over a thousand targets in one call against one. Prints one Markdown table of
-// medians and ratios. Run by scripts/bench, under Wine in Chinese (PRC) on a virtual display.
+// targets of very different sizes (version strings stored in place and grown), size, a soak of many
+// modifications in the running program, and quorvane-cli.exe over a thousand targets in one call
+// against one. Prints one Markdown table of medians and ratios. Run by scripts/bench, under Wine in
+// Chinese (PRC) on a virtual display.
 #include <windows.h>
 #include <psapi.h>
 
@@ -19,6 +20,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/support/VersionImage.h"
 #include "ui/AttribToolDlg.h"
+#include "version/VersionFile.h"
 
 namespace {
 
@@ -29,6 +31,7 @@ constexpr int kSmallLoads = 200;
 constexpr int kLargeLoads = 50;
 constexpr int kSmallStores = 100;
 constexpr int kLargeStores = 30;
+constexpr int kGrowths = 30;
 constexpr int kSoakCycles = 300;
 constexpr int kCliRuns = 10;  // of each call, alternating
 constexpr int kCliMemoryRuns = 3;
@@ -244,6 +247,12 @@ class Targets {
         ::CreateDirectoryW(soakFolder_.c_str(), nullptr);
         small = MakeProgram(folder_ + L"\\small.exe", kSmallSize);
         large = MakeProgram(folder_ + L"\\large.exe", kLargeSize);
+        // Wine's winver.exe keeps its manifest after its version block, and free space after both.
+        wchar_t system[MAX_PATH];
+        const std::wstring winver =
+            std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)) + L"\\winver.exe";
+        smallMoved = MakeProgram(folder_ + L"\\small-moved.exe", kSmallSize, false, winver);
+        largeMoved = MakeProgram(folder_ + L"\\large-moved.exe", kLargeSize, false, winver);
         huge = MakeProgram(folder_ + L"\\huge.exe", kSparseSize, true);
         crafted = MakeCrafted(folder_ + L"\\crafted.exe");
         // Alone in its folder, so that the file dialog lists no more than it.
@@ -261,8 +270,9 @@ class Targets {
         ::CloseHandle(file);
     }
     ~Targets() {
-        for (const std::wstring& path : {small, large, huge, crafted, sparse, soak, small + L"_bak",
-                                         large + L"_bak", soak + L"_bak"}) {
+        for (const std::wstring& path :
+             {small, large, smallMoved, largeMoved, huge, crafted, sparse, soak, small + L"_bak",
+              large + L"_bak", soak + L"_bak"}) {
             ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(path.c_str());
         }
@@ -272,20 +282,20 @@ class Targets {
 
     std::wstring small;
     std::wstring large;
-    std::wstring huge;     // 1 GiB, its appended data a hole in the file
+    std::wstring smallMoved, largeMoved;  // whose version block, grown, moves to free space
+    std::wstring huge;                    // 1 GiB, its appended data a hole in the file
     std::wstring crafted;  // sections and languages by the ten thousand, no version data mapped
     std::wstring sparse;
     std::wstring soak;
 
   private:
-    // A copy of a program with a Chinese version resource, brought to the size (when larger) by
-    // data appended after its last section, as installers carry their payload; a hole when
-    // `sparse`. Its checksum, valid before, is then wrong but not zero.
-    static std::wstring MakeProgram(const std::wstring& path, uint64_t size, bool sparse = false) {
-        if (!::CopyFileW(BuildPath(L"tests/fixtures/ver_chinese.exe").c_str(), path.c_str(),
-                         FALSE)) {
-            Fail(L"cannot copy the fixture ver_chinese.exe");
-        }
+    // A copy of a program with a Chinese version resource (or of `from`), brought to the size
+    // (when larger) by data appended after its last section, as installers carry their payload; a
+    // hole when `sparse`. Its checksum, valid before, is then wrong but not zero.
+    static std::wstring MakeProgram(
+        const std::wstring& path, uint64_t size, bool sparse = false,
+        const std::wstring& from = BuildPath(L"tests/fixtures/ver_chinese.exe")) {
+        if (!::CopyFileW(from.c_str(), path.c_str(), FALSE)) Fail(L"cannot copy " + from);
         HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         LARGE_INTEGER have{};
@@ -397,6 +407,36 @@ double MedianStore(Form& form, RecordingUi& ui, const std::wstring& path, int ru
         if (run >= 0) samples.push_back(took);
     }
     return Median(samples);
+}
+
+// Grows CompanyName beyond its room as the command line does, through the engine in this process:
+// a read and a store, of each program in turn; the median time of one of each. The programs'
+// first 64 KiB, which hold every section of them, are put back after each, so that each store
+// grows the block again.
+std::pair<double, double> MedianGrowths(const std::wstring& small, const std::wstring& large,
+                                        VersionPlacement placement, int runs) {
+    const VersionChanges changes{{{7, u"Telvaro Software, a company name longer than before"}}};
+    const std::string heads[] = {ReadAll(small).substr(0, 64 * 1024), ReadAll(large, 64 * 1024)};
+    const auto grow = [&](const std::wstring& path, const std::string& head) {
+        const double begin = Now();
+        const VersionStoreResult stored =
+            StoreVersionStrings(path, ReadVersionStrings(path), changes, {true});
+        const double took = Now() - begin;
+        if (stored.outcome != VersionStoreResult::Outcome::Stored || stored.placement != placement)
+            Fail(L"did not grow the version block of " + path);
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, head.data(), static_cast<DWORD>(head.size()), &written, nullptr);
+        ::CloseHandle(file);
+        return took;
+    };
+    std::vector<double> smallTimes, largeTimes;
+    for (int run = -2; run < runs; ++run) {
+        const double smallTime = grow(small, heads[0]), largeTime = grow(large, heads[1]);
+        if (run >= 0) smallTimes.push_back(smallTime), largeTimes.push_back(largeTime);
+    }
+    return {Median(smallTimes), Median(largeTimes)};
 }
 
 // ---- The command line as its own process ----
@@ -656,6 +696,10 @@ int main() {
     const double storeSmall = MedianStore(form, ui, targets.small, kSmallStores);
     const double storeLarge = MedianStore(form, ui, targets.large, kLargeStores);
     const double storeHuge = MedianStore(form, ui, targets.huge, kLargeStores);
+    const auto [growSmall, growLarge] =
+        MedianGrowths(targets.small, targets.large, VersionPlacement::InPlace, kGrowths);
+    const auto [moveSmall, moveLarge] = MedianGrowths(targets.smallMoved, targets.largeMoved,
+                                                      VersionPlacement::FreeSpace, kGrowths);
 
     const auto sizeOf = [](const std::wstring& path) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
@@ -685,6 +729,15 @@ int main() {
         Ms(storeLarge), "100 KB executable", Ratio(storeLarge, storeSmall));
     Row("Modify: store version strings, 1 GiB executable", std::to_string(kLargeStores),
         Ms(storeHuge), "100 KB executable", Ratio(storeHuge, storeSmall));
+    const std::string growths = std::to_string(kGrowths);
+    Row("Modify: grow a version string in place, 100 KB executable", growths, Ms(growSmall), "—",
+        "1.00");
+    Row("Modify: grow a version string in place, 200 MB executable", growths, Ms(growLarge),
+        "100 KB executable", Ratio(growLarge, growSmall));
+    Row("Modify: grow a version string, moved to free space, 100 KB executable", growths,
+        Ms(moveSmall), "—", "1.00");
+    Row("Modify: grow a version string, moved to free space, 200 MB executable", growths,
+        Ms(moveLarge), "100 KB executable", Ratio(moveLarge, moveSmall));
     const std::string bareText = "bare dialog: " + MiBText(bareMemory);
     Row("Memory: peak working set once the dialog is up", "1", MiBText(startedMemory), bareText,
         Ratio(startedMemory, bareMemory));

@@ -324,6 +324,7 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& given, const CliClo
         command.verb = Verb::Set;
         command.request.checkFirst = true;
         command.request.readOnlyLast = true;
+        command.request.versionGrowth.allowed = true;
     } else {
         return Refuse(u"未知的命令：" + verb);
     }
@@ -410,7 +411,9 @@ std::u16string HelpText() {
            u"  --shift 移动               三个时间都移动，如 +1h、-30m、+2d12h（天 d 时 h 分 m 秒 "
            u"s）\n"
            u"  --shift-created 移动       只移动创建时间；--shift-modified、--shift-accessed 同理\n"
-           u"  --version 键=文本          改一个版本字符串，可以重复；文本可以为空\n"
+           u"  --version 键=文本          "
+           u"改一个版本字符串，可以重复；文本可以为空，可以比原来长，\n"
+           u"                             文件没有的键会添加\n"
            u"  --file-version A.B.C.D     文件版本号：四个 0 到 65535 的数\n"
            u"  --product-version A.B.C.D  产品版本号\n"
            u"  --backup                   修改前在目标旁复制一份“路径_bak”\n"
@@ -448,6 +451,8 @@ std::u16string HelpText() {
            u"  quorvane-cli set -r --shift +8h C:\\Photos\\*.jpg\n"
            u"  quorvane-cli set --times-from b.txt a.txt c.txt\n"
            u"  quorvane-cli set --version ProductName=Quorvane --version Comments= app.exe\n"
+           u"  quorvane-cli set --version \"CompanyName=Telvaro Software Co., Ltd.\" --version "
+           u"LegalTrademarks=Telvaro™ app.exe\n"
            u"  quorvane-cli set --file-version 1.2.3.4 --product-version 1.2.0.0 app.exe\n"
            u"  quorvane-cli set --backup --version CompanyName=Telvaro app.exe\n"
            u"  quorvane-cli set --dry-run --json --attrib -A *.log\n"

@@ -117,6 +117,7 @@ void SetListener::Preview(const ModifyPreview& preview) {
         text += u"  " + std::u16string(kVersionStringKeys[key].label) + u": " + change.first +
                 u" → " + change.second + u"\n";
     }
+    if (preview.placement) text += u"  版本信息: " + PlacementText(*preview.placement) + u"\n";
     if (!output_.json()) output_.Text(text);
 }
 

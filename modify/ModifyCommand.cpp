@@ -147,6 +147,9 @@ class Modification {
             case VersionStoreResult::Outcome::NoFixedInfo:
                 Report(ModifyEvent::NoFixedVersion);
                 return false;
+            case VersionStoreResult::Outcome::NoRoom:
+                listener_.Report({ModifyEvent::NoRoom, static_cast<int>(result.cause)});
+                return false;
             case VersionStoreResult::Outcome::Failed:
                 listener_.Report({ModifyEvent::StoreFailed, 0, 0, result.error});
                 return false;
@@ -168,8 +171,8 @@ class Modification {
         }
         // Nothing to store: the file is not even opened for writing.
         if (!HasVersionEdits(request_.versionChanges)) return false;
-        return ReportVersionResult(
-            StoreVersionStrings(target_->filePath, target_->version, request_.versionChanges));
+        return ReportVersionResult(StoreVersionStrings(
+            target_->filePath, target_->version, request_.versionChanges, request_.versionGrowth));
     }
 
     // Every refusal that a step would meet, made before any step writes; the preview of what the
@@ -200,17 +203,21 @@ class Modification {
         for (size_t key = 0; key < kVersionStringKeyCount; ++key)
             held[key] = loaded.texts[key].has_value();
         for (const VersionEdit& edit : changes.strings) {
-            if (!held[edit.key]) {
+            if (!held[edit.key] && !request_.versionGrowth.allowed) {
                 listener_.Report({ModifyEvent::KeyMissing, 0, edit.key});
                 return false;
             }
         }
-        if (!ReportVersionResult(CheckVersionStore(target_->filePath, loaded, changes))) {
-            return false;
-        }
+        const VersionStoreResult result =
+            CheckVersionStore(target_->filePath, loaded, changes, request_.versionGrowth);
+        if (!ReportVersionResult(result)) return false;
+        preview_.placement = result.placement;
         for (const VersionEdit& edit : StringEdits(changes, held)) {
-            const std::u16string before = ToUtf16(*loaded.texts[edit.key]);
-            if (before != edit.text) preview_.strings.push_back({edit.key, {before, edit.text}});
+            const std::optional<CString>& text = loaded.texts[edit.key];
+            const std::u16string before = text ? ToUtf16(*text) : u"";
+            if (!text || before != edit.text) {
+                preview_.strings.push_back({edit.key, {before, edit.text}});
+            }
         }
         for (auto [fixed, was, into] :
              {std::tuple{changes.fileVersion, loaded.fileVersion, &preview_.fileVersion},

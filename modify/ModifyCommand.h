@@ -21,6 +21,7 @@ struct ModifyPreview {
     std::vector<std::pair<size_t, std::pair<std::u16string, std::u16string>>> strings;  // by key
     std::optional<std::pair<FixedVersion, FixedVersion>> fileVersion;
     std::optional<std::pair<FixedVersion, FixedVersion>> productVersion;
+    std::optional<VersionPlacement> placement;  // where the version block goes, when it changes
 
     bool Empty() const {
         return !attributes && !times[0] && !times[1] && !times[2] && strings.empty() &&

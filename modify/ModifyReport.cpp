@@ -1,6 +1,6 @@
 #include "modify/ModifyReport.h"
 
-#include "version/VersionStringKey.h"
+#include "version/VersionStore.h"
 
 namespace {
 
@@ -43,6 +43,11 @@ std::u16string ModifyMessage(const ModifyReport& report) {
                    u"的新内容过长!\n版本信息未修改!";
         case ModifyEvent::NoFixedVersion:
             return u"版本信息中没有固定版本号!\n版本信息未修改!";
+        case ModifyEvent::NoRoom: {
+            static const char16_t* const kCauses[] = {u"资源节中没有足够的空间"};
+            return std::u16string(u"版本信息放不下：") + kCauses[report.index] +
+                   u"!\n版本信息未修改!";
+        }
         case ModifyEvent::StoreFailed:
             return u"版本修改失败!\n错误代码: " + Utf16(std::to_string(report.error));
         case ModifyEvent::ForceNotImplemented:
@@ -51,6 +56,16 @@ std::u16string ModifyMessage(const ModifyReport& report) {
             return u"无需修改，文件未修改!";
         case ModifyEvent::Done:
             return u"文件修改完成!";
+    }
+    return u"";
+}
+
+std::u16string PlacementText(VersionPlacement placement) {
+    switch (placement) {
+        case VersionPlacement::InPlace:
+            return u"原位";
+        case VersionPlacement::FreeSpace:
+            return u"移到资源节空闲处";
     }
     return u"";
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "version/VersionStore.h"
+
 enum class ModifyEvent {
     NoTarget,          // "路径不能为空!"
     UnsigningRefused,  // a version edit of a signed file, not allowed: nothing written
@@ -21,6 +23,7 @@ enum class ModifyEvent {
     KeyMissing,        // `key`: an edited string that the file does not hold
     TooLong,           // `key`: "…的新内容过长!\n版本信息未修改!"
     NoFixedVersion,    // a fixed version given for a file whose block holds none
+    NoRoom,            // `index`: the NoRoomCause of a rebuilt block that fits nowhere
     StoreFailed,       // `error`: "版本修改失败!\n错误代码: …"
     ForceNotImplemented,  // "强制修改功能尚未实现!"
     Unchanged,            // a check found nothing to change: nothing written
@@ -38,3 +41,6 @@ struct ModifyReport {
 // The user's message for a report, in the dialog's words; empty for the language read again and
 // for a backup kept, which the dialog passes over in silence.
 std::u16string ModifyMessage(const ModifyReport& report);
+
+// Where a store puts the version block, in the user's words.
+std::u16string PlacementText(VersionPlacement placement);

@@ -30,4 +30,7 @@ struct ModifyRequest {
     // The read-only bit is set after the times and the strings, which it would refuse; the
     // dialog keeps its order, the attributes first.
     bool readOnlyLast = false;
+    // Texts beyond their rooms and missing keys rebuild the version block (the command line; the
+    // dialog edits within the rooms).
+    VersionGrowth versionGrowth;
 };

@@ -5,11 +5,12 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Debian packages the build and the tests need (openssl and osslsigncode sign a fixture and judge
-# an edited signed one). The 32-bit program runs on Debian's 32-bit Wine
+# an edited signed one; python3-pefile reads grown programs). The 32-bit program runs on Debian's
+# 32-bit Wine
 # (wine32, from the i386 architecture); a Wine prefix made without it cannot run 32-bit programs.
 PACKAGES=(locales cmake g++ g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine wine32:i386 xvfb
           xauth x11-utils fonts-wqy-zenhei imagemagick googletest libgtest-dev clang-14
-          libclang-rt-14-dev clang-format nlohmann-json3-dev openssl osslsigncode)
+          libclang-rt-14-dev clang-format nlohmann-json3-dev openssl osslsigncode python3-pefile)
 
 ensure_packages() {
     local sudo=

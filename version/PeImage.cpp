@@ -49,38 +49,16 @@ class File {
 };
 
 // The section table, read whole once.
-class Sections {
-  public:
-    bool Read(const File& file, uint64_t table, uint16_t count) {
-        return file.Read(table, headers_, size_t{count} * kSectionHeader);
+bool ReadSections(const File& file, uint64_t table, uint16_t count,
+                  std::vector<PeSection>& sections) {
+    std::vector<uint8_t> headers;
+    if (!file.Read(table, headers, size_t{count} * kSectionHeader)) return false;
+    for (size_t at = 0; at < headers.size(); at += kSectionHeader) {
+        const uint8_t* header = headers.data() + at;
+        sections.push_back({U32(header + 8), U32(header + 12), U32(header + 16), U32(header + 20)});
     }
-
-    // The file offset of [rva, rva + size) when that range lies inside the part of one section
-    // that the loader maps from the file (its raw data, cut to its virtual size when that is
-    // given).
-    std::optional<uint64_t> MapToFile(uint64_t fileSize, uint32_t rva, uint32_t size) const {
-        for (size_t at = 0; at < headers_.size(); at += kSectionHeader) {
-            const uint8_t* header = headers_.data() + at;
-            const uint32_t virtualSize = U32(header + 8), virtualAddress = U32(header + 12);
-            const uint32_t rawSize = U32(header + 16), rawPointer = U32(header + 20);
-            if (rva < virtualAddress) continue;
-            const uint64_t mapped = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
-            const uint64_t into = rva - virtualAddress;
-            if (into >= mapped) continue;
-            if (size > mapped - into) return std::nullopt;  // starts here but runs past the section
-            // The loader rounds a raw data pointer down to 512 bytes; an image that relies on
-            // that is not one whose bytes we place ourselves.
-            if (rawPointer % 512 != 0) return std::nullopt;
-            const uint64_t offset = uint64_t{rawPointer} + into;
-            if (offset > fileSize || size > fileSize - offset) return std::nullopt;
-            return offset;
-        }
-        return std::nullopt;
-    }
-
-  private:
-    std::vector<uint8_t> headers_;
-};
+    return true;
+}
 
 // The resource directory: offsets in it are relative to its start and stay inside its size.
 class Directory {
@@ -135,6 +113,26 @@ size_t ChooseLanguage(const std::vector<uint8_t>& entries, const std::vector<uin
 
 }  // namespace
 
+std::optional<uint64_t> MapToFile(const std::vector<PeSection>& sections, uint64_t fileSize,
+                                  uint32_t rva, uint32_t size) {
+    for (const PeSection& section : sections) {
+        const uint32_t virtualSize = section.virtualSize, virtualAddress = section.virtualAddress;
+        const uint32_t rawSize = section.rawSize, rawPointer = section.rawPointer;
+        if (rva < virtualAddress) continue;
+        const uint64_t mapped = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
+        const uint64_t into = rva - virtualAddress;
+        if (into >= mapped) continue;
+        if (size > mapped - into) return std::nullopt;  // starts here but runs past the section
+        // The loader rounds a raw data pointer down to 512 bytes; an image that relies on
+        // that is not one whose bytes we place ourselves.
+        if (rawPointer % 512 != 0) return std::nullopt;
+        const uint64_t offset = uint64_t{rawPointer} + into;
+        if (offset > fileSize || size > fileSize - offset) return std::nullopt;
+        return offset;
+    }
+    return std::nullopt;
+}
+
 std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
                                    const std::vector<uint16_t>& preferred) {
     const File file(read, fileSize);
@@ -173,6 +171,14 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
         return std::nullopt;
     }
     PeImage image{optionalHeader + 64, checksum, std::nullopt, std::nullopt, std::nullopt};
+    image.fileHeader = fileHeader;
+    image.optionalHeader = optionalHeader;
+    image.directories = optionalHeader + directories;
+    image.directoryCount = std::min<uint32_t>(directoryCount, (optionalSize - directories) / 8);
+    image.sectionTable = optionalHeader + optionalSize;
+    if (!ReadSections(file, image.sectionTable, sectionCount, image.sections)) {
+        return std::nullopt;
+    }
     if (directoryCount > kCertificates && optionalSize >= directories + (kCertificates + 1) * 8) {
         const uint64_t entry = optionalHeader + directories + kCertificates * 8;
         uint32_t offset, size;
@@ -184,11 +190,10 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
     }
     if (resourceRva == 0) return image;  // no resources at all
 
-    Sections sections;
-    if (!sections.Read(file, optionalHeader + optionalSize, sectionCount)) return std::nullopt;
     const std::optional<uint64_t> resources =
-        sections.MapToFile(fileSize, resourceRva, resourceSize);
+        MapToFile(image.sections, fileSize, resourceRva, resourceSize);
     if (!resources) return std::nullopt;
+    image.resources = PeResources{resourceRva, resourceSize, *resources};
     const Directory directory(file, *resources, resourceSize);
     // Three levels: type, name, then language, whose entries point to the data entries.
     const std::optional<uint32_t> names = directory.Subdirectory(0, kVersionType);
@@ -206,10 +211,12 @@ std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,
 
     const size_t chosen = ChooseLanguage(entries, preferred);
     std::vector<uint8_t> data;
-    if (!directory.Read(U32(&entries[chosen + 4]), data, 8)) return std::nullopt;
+    const uint32_t dataEntry = U32(&entries[chosen + 4]);
+    if (!directory.Read(dataEntry, data, 8)) return std::nullopt;
     const uint32_t rva = U32(&data[0]), size = U32(&data[4]);
-    image.version = PeVersionEntry{static_cast<uint16_t>(U32(&entries[chosen])), size,
-                                   sections.MapToFile(fileSize, rva, size)};
+    image.version =
+        PeVersionEntry{static_cast<uint16_t>(U32(&entries[chosen])), size,
+                       MapToFile(image.sections, fileSize, rva, size), *resources + dataEntry, rva};
     return image;
 }
 

@@ -20,6 +20,19 @@ struct PeVersionEntry {
     // Where its data starts in the file; nothing unless all of it lies inside the file and
     // inside the part of one section that the file holds.
     std::optional<uint64_t> offset;
+    uint64_t dataEntry;  // its data entry in the file: the data's RVA, then its size
+    uint32_t rva;
+};
+
+// One header of the section table.
+struct PeSection {
+    uint32_t virtualSize, virtualAddress, rawSize, rawPointer;
+};
+
+// The resource directory: its data directory entry, and where it starts in the file.
+struct PeResources {
+    uint32_t rva, size;
+    uint64_t offset;
 };
 
 // The Authenticode certificate table, which lies outside the image's sections: its directory
@@ -39,7 +52,20 @@ struct PeImage {
     // The table itself: none unless the entry gives a nonzero size and the whole table lies inside
     // the file. A table pointing elsewhere signs nothing.
     std::optional<PeCertificate> certificate;
+    // Where the rest of the headers lie, for a store that places its block anew.
+    uint64_t fileHeader = 0;      // the COFF header, after "PE\0\0"
+    uint64_t optionalHeader = 0;  // its magic first
+    uint64_t directories = 0;     // the first data directory entry
+    uint32_t directoryCount = 0;  // the entries that the header both declares and holds
+    uint64_t sectionTable = 0;
+    std::vector<PeSection> sections{};
+    std::optional<PeResources> resources{};  // none when the image has no resource directory
 };
+
+// The file offset of [rva, rva + size) when that range lies inside the part of one section that
+// the loader maps from the file (its raw data, cut to its virtual size when that is given).
+std::optional<uint64_t> MapToFile(const std::vector<PeSection>& sections, uint64_t fileSize,
+                                  uint32_t rva, uint32_t size);
 
 // Nothing when the file is not a PE image whose headers and resource directory are consistent.
 // Of the version resources, the loader gives a user whose languages are `preferred` (most wanted

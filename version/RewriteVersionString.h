@@ -19,6 +19,8 @@ RewriteResult CheckVersionRewrite(const VersionBuffer& block, const VersionValue
                                   std::u16string_view text);
 
 // Writes the text and its terminator at the start of the value's room and zeroes the rest of the
-// room, so that nothing of the old text stays behind; every byte outside the room stays as it was.
+// room, so that nothing of the old text stays behind. The entry's value length grows where it
+// declares less than the new text takes, and never shrinks, nor does the entry's own length: a
+// shorter text leaves the room as large as it was. Nothing else changes.
 RewriteResult RewriteVersionString(VersionBuffer& block, const VersionValue& value,
                                    std::u16string_view text);

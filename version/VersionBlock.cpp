@@ -24,11 +24,12 @@ constexpr size_t Align4(size_t at) {
 // One entry: wLength, wValueLength, wType, the key, then the value and the children.
 struct Entry {
     size_t end;
-    size_t key;
+    size_t key;  // six bytes after the entry's start
     size_t keyUnits;
     size_t value;
     size_t valueBytes;
     size_t children;
+    bool inBytes;  // a text whose value length counts bytes
 };
 
 class Tree {
@@ -55,7 +56,10 @@ class Tree {
         const bool text = U16(bytes_ + at + 4) == kTextValue;
         entry.valueBytes = text ? size_t{valueLength} * 2 : valueLength;
         // Some resource compilers count a string's value in bytes rather than in units.
-        if (entry.valueBytes > room && text) entry.valueBytes = valueLength;
+        if (entry.valueBytes > room && text) {
+            entry.valueBytes = valueLength;
+            entry.inBytes = true;
+        }
         if (entry.valueBytes > room) return std::nullopt;
         entry.children = std::min(Align4(entry.value + entry.valueBytes), entry.end);
         return entry;
@@ -70,6 +74,17 @@ class Tree {
             at = Align4(child->end);
         }
         return true;
+    }
+
+    // Each child of `parent`, in order.
+    template <typename Visit>
+    void Children(const Entry& parent, Visit visit) const {
+        for (size_t at = parent.children; at < parent.end;) {
+            const std::optional<Entry> child = Read(at, parent.end);
+            if (!child) break;
+            visit(*child);
+            at = Align4(child->end);
+        }
     }
 
     // The first child of `parent` whose key is `name`, compared without regard to ASCII case.
@@ -92,18 +107,17 @@ class Tree {
         return i == entry.keyUnits;
     }
 
-    // A string entry's text runs from its value to the first zero unit before the entry's end, or
-    // before its first child where it has one: a rewrite must never reach into a child's header.
+    // A string entry's room runs from its value to the entry's end, or to its first child where it
+    // has one: a rewrite must never reach into a child's header. Its text ends at the first zero.
     VersionValue Text(const Entry& entry) const {
         const bool children = entry.end - entry.children >= 2 && U16(bytes_ + entry.children) != 0;
         const size_t end = children ? entry.children : entry.end;
-        uint32_t units = 0;
-        size_t at = entry.value;
-        for (; end - at >= 2; at += 2, ++units) {
-            if (U16(bytes_ + at) == 0)
-                return {static_cast<uint32_t>(entry.value), units, units + 1};
-        }
-        return {static_cast<uint32_t>(entry.value), units, units};
+        VersionValue text{static_cast<uint32_t>(entry.value), 0,
+                          static_cast<uint32_t>((end - entry.value) / 2),
+                          static_cast<uint32_t>(entry.key - 6), entry.inBytes};
+        while (text.units < text.room && U16(bytes_ + entry.value + 2 * text.units) != 0)
+            ++text.units;
+        return text;
     }
 
     std::optional<VersionFixedInfo> Fixed(const Entry& root) const {
@@ -135,6 +149,68 @@ void TableName(const VersionTranslation& pair, char (&name)[9]) {
     for (int i = 0; i < 8; ++i) name[i] = digits[(both >> (28 - 4 * i)) & 0xF];
     name[8] = '\0';
 }
+
+// Writes a block entry by entry, each on a 4-byte boundary; an entry's length is set when it
+// closes, over all that was written since it opened.
+class BlockWriter {
+  public:
+    explicit BlockWriter(const uint8_t* old = nullptr) : old_(old) {}
+
+    // Opens an entry: its value length, type and key (ASCII, or the old block's key at `old`);
+    // its value follows.
+    size_t Open(size_t valueLength, size_t type, const char* key, const Entry* old = nullptr) {
+        Align();
+        const size_t at = out.size();
+        Unit(0);  // the length
+        Unit(valueLength);
+        Unit(type);
+        if (old) {
+            Bytes(old_ + old->key, old->keyUnits * 2);
+        } else {
+            while (*key) Unit(*key++);
+        }
+        Unit(0);
+        Align();
+        return at;
+    }
+    // Opens an entry with the head, key and value that it has in the old block.
+    size_t Reopen(const Entry& entry) {
+        const size_t at = Open(U16(old_ + entry.key - 4), U16(old_ + entry.key - 2), "", &entry);
+        Bytes(old_ + entry.value, entry.valueBytes);
+        return at;
+    }
+    // A string entry: the text, its terminator, and its value length in units or in bytes.
+    size_t OpenString(const char* key, const Entry* old, std::u16string_view text, bool inBytes) {
+        const size_t at = Open((text.size() + 1) * (inBytes ? 2 : 1), 1, key, old);
+        Units(text);
+        Unit(0);
+        return at;
+    }
+    void Close(size_t at) {
+        out[at] = static_cast<uint8_t>(out.size() - at);
+        out[at + 1] = static_cast<uint8_t>((out.size() - at) >> 8);
+    }
+    // An entry of the old block, whole.
+    void Copy(const Entry& entry) {
+        Align();
+        Bytes(old_ + entry.key - 6, entry.end - entry.key + 6);
+    }
+
+    void Align() { out.resize(Align4(out.size())); }
+    void Bytes(const uint8_t* from, size_t count) { out.insert(out.end(), from, from + count); }
+    void Unit(size_t unit) {
+        out.push_back(static_cast<uint8_t>(unit));
+        out.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    void Units(std::u16string_view text) {
+        for (const char16_t unit : text) Unit(unit);
+    }
+
+    VersionBuffer out;
+
+  private:
+    const uint8_t* old_;
+};
 
 }  // namespace
 
@@ -184,4 +260,67 @@ std::u16string StoredText(const VersionBuffer& block, const VersionValue& value)
     std::u16string text;
     for (uint32_t i = 0; i < value.units; ++i) text.push_back(U16(&block[value.offset + 2 * i]));
     return text;
+}
+
+std::optional<VersionBuffer> RebuildVersionBlock(const VersionBuffer& block,
+                                                 const VersionTranslation& pair,
+                                                 const std::vector<VersionEdit>& edits) {
+    const Tree tree(block.data());
+    const std::optional<Entry> root = tree.Read(0, block.size());
+    if (!root || !tree.Consistent(*root, 1)) return std::nullopt;
+    char name[9];
+    TableName(pair, name);
+    BlockWriter writer(block.data());
+    const auto copy = [&writer](const Entry& entry) { writer.Copy(entry); };
+    // The strings of the pair's table: the first entry of each edited key takes its new text, and
+    // the keys not there follow the last.
+    std::vector<bool> written(edits.size());
+    const auto strings = [&](const Entry* table) {
+        if (table) {
+            tree.Children(*table, [&](const Entry& entry) {
+                size_t i = 0;
+                while (i < edits.size() &&
+                       (written[i] || !tree.KeyIs(entry, kVersionStringKeys[edits[i].key].name)))
+                    ++i;
+                if (i == edits.size()) return writer.Copy(entry);
+                written[i] = true;
+                const size_t at = writer.OpenString("", &entry, edits[i].text, entry.inBytes);
+                tree.Children(entry, copy);
+                writer.Close(at);
+            });
+        }
+        for (size_t i = 0; i < edits.size(); ++i) {
+            if (written[i]) continue;
+            const VersionEdit& edit = edits[i];
+            writer.Close(
+                writer.OpenString(kVersionStringKeys[edit.key].name, nullptr, edit.text, false));
+        }
+    };
+    const auto table = [&](const Entry* old) {
+        const size_t at = old ? writer.Reopen(*old) : writer.Open(0, 1, name);
+        strings(old);
+        writer.Close(at);
+    };
+    const size_t at = writer.Reopen(*root);
+    const std::optional<Entry> own = tree.Child(*root, "StringFileInfo");
+    if (!own) {  // as resource compilers lay it out: the strings before VarFileInfo
+        const size_t info = writer.Open(0, 1, "StringFileInfo");
+        table(nullptr);
+        writer.Close(info);
+    }
+    tree.Children(*root, [&](const Entry& child) {
+        if (!own || child.key != own->key) return writer.Copy(child);
+        const size_t info = writer.Reopen(child);
+        bool found = false;
+        tree.Children(child, [&](const Entry& old) {
+            if (found || !tree.KeyIs(old, name)) return writer.Copy(old);
+            found = true;
+            table(&old);
+        });
+        if (!found) table(nullptr);
+        writer.Close(info);
+    });
+    writer.Close(at);
+    if (writer.out.size() > 0xFFFF) return std::nullopt;
+    return writer.out;
 }

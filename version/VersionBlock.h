@@ -18,8 +18,17 @@ using VersionBuffer = std::vector<uint8_t>;
 struct VersionValue {
     uint32_t offset;  // the text's first byte
     uint32_t units;   // N, the units before its terminator
-    uint32_t room;    // units that a text and its terminator may take: N + 1, or N when the
-                      // entry ends before a terminator
+    // The units that a text and its terminator may take: all that its entry declares from the
+    // text's start to the entry's end (or its first child), whatever the text stored now.
+    uint32_t room;
+    uint32_t entry;  // the entry's first byte; its value length word follows the length word
+    bool inBytes;    // that word counts bytes, as some resource compilers write it, not units
+};
+
+// A new text for one of kVersionStringKeys.
+struct VersionEdit {
+    size_t key;
+    std::u16string text;
 };
 
 // The four numbers of a fixed numeric version "A.B.C.D", most significant first: the file and
@@ -69,3 +78,13 @@ std::u16string FixedVersionText(const FixedVersion& version);
 
 // The text of a value, without its terminator.
 std::u16string StoredText(const VersionBuffer& block, const VersionValue& value);
+
+// The block laid out anew, every entry 4-byte aligned and each length exact: in the string table
+// of `pair` (made, and its StringFileInfo, where the block has none), the first entry of each
+// edited key takes its new text, and a key that the table lacks is added after its last entry;
+// every other entry is copied as it is. Nothing when the block is no consistent tree or the
+// result outgrows the 16-bit length of its root.
+std::optional<VersionBuffer> RebuildVersionBlock(const VersionBuffer& block,
+                                                 const VersionTranslation& pair,
+                                                 const std::vector<VersionEdit>& edits);
+

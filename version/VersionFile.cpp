@@ -93,33 +93,35 @@ std::vector<uint16_t> PreferredLanguages() {
     return {0, ::GetUserDefaultUILanguage(), ::GetSystemDefaultUILanguage(), 0x0409};
 }
 
+// The file's bytes through a window, each failed read's code kept in `error`.
+class FileReader {
+  public:
+    explicit FileReader(HANDLE file, DWORD& error)
+        : window_(file), read_([this, &error](uint64_t offset, void* into, size_t count) {
+              if (window_.Read(offset, into, count)) return true;
+              error = ::GetLastError();
+              return false;
+          }) {}
+    const PeFileReader& read() const { return read_; }
+
+  private:
+    WindowedReader window_;
+    PeFileReader read_;
+};
+
 // Nothing when the file's bytes cannot be read (`error` says why) or hold no consistent version
 // resource (`error` is ERROR_INVALID_DATA). `image` is the file's PE image, when it is one.
-std::optional<VersionResource> ReadVersionResource(HANDLE file, DWORD& error,
-                                                   std::optional<PeImage>& image) {
+std::optional<VersionResource> ReadVersionResource(HANDLE file, const PeFileReader& read,
+                                                   DWORD& error, std::optional<PeImage>& image) {
     error = ERROR_INVALID_DATA;
     LARGE_INTEGER size;
     if (!::GetFileSizeEx(file, &size)) {
         error = ::GetLastError();
         return std::nullopt;
     }
-    WindowedReader window(file);
-    const PeFileReader read = [&window, &error](uint64_t offset, void* into, size_t count) {
-        if (window.Read(offset, into, count)) return true;
-        error = ::GetLastError();
-        return false;
-    };
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
     image = ReadPeImage(read, fileSize, PreferredLanguages());
-    if (!image || !image->version || !image->version->offset) return std::nullopt;
-    const uint64_t offset = *image->version->offset;
-    // The block is no longer than its 16-bit length word, while the resource may carry more.
-    VersionBuffer block(std::min<uint32_t>(image->version->size, 0xFFFF));
-    if (!read(offset, block.data(), block.size())) return std::nullopt;
-    const std::optional<VersionTable> table = ReadVersionTable(block.data(), block.size());
-    if (!table) return std::nullopt;
-    block.resize(VersionBlockLength(block.data(), block.size()));
-    return VersionResource{fileSize, *image, offset, std::move(block), *table};
+    return image ? ReadVersionResource(read, fileSize, *image) : std::nullopt;
 }
 
 }  // namespace
@@ -129,9 +131,10 @@ LoadedVersion ReadVersionStrings(const CString& path) {
     const UntouchedFile file(path, GENERIC_READ,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     DWORD error = file.error();
+    const FileReader reader(file.get(), error);
     std::optional<PeImage> image;
     const std::optional<VersionResource> resource =
-        file.valid() ? ReadVersionResource(file.get(), error, image) : std::nullopt;
+        file.valid() ? ReadVersionResource(file.get(), reader.read(), error, image) : std::nullopt;
     // Bytes that are there but hold no version resource are no failure.
     if (error != ERROR_INVALID_DATA && error != ERROR_HANDLE_EOF) loaded.error = error;
     loaded.isSigned = image && image->certificate;
@@ -165,17 +168,20 @@ namespace {
 
 // The store, and with `write` false its check: the same steps up to the first write.
 VersionStoreResult Store(const CString& path, const LoadedVersion& loaded,
-                         const VersionChanges& changes, bool write) {
+                         const VersionChanges& changes, const VersionGrowth& growth, bool write) {
     using Outcome = VersionStoreResult::Outcome;
     const auto failed = [](DWORD error) { return VersionStoreResult{Outcome::Failed, 0, error}; };
     const UntouchedFile file(path, write ? kStoreAccess : GENERIC_READ, kStoreShare);
     if (!file.valid()) return failed(file.error());
     DWORD error;
+    const FileReader reader(file.get(), error);
     std::optional<PeImage> image;
-    const std::optional<VersionResource> resource = ReadVersionResource(file.get(), error, image);
+    const std::optional<VersionResource> resource =
+        ReadVersionResource(file.get(), reader.read(), error, image);
     if (!resource) return failed(error);
 
-    const StorePlan plan = PlanVersionStore(*resource, loaded.translation, changes);
+    const StorePlan plan =
+        PlanVersionStore(*resource, reader.read(), loaded.translation, changes, growth);
     switch (plan.outcome) {
         case StorePlan::Outcome::Write:
             break;
@@ -183,13 +189,17 @@ VersionStoreResult Store(const CString& path, const LoadedVersion& loaded,
             return {Outcome::TooLong, plan.key, 0};
         case StorePlan::Outcome::NoFixedInfo:
             return {Outcome::NoFixedInfo, 0, 0};
+        case StorePlan::Outcome::NoRoom:
+            return {Outcome::NoRoom, 0, 0, plan.placement, plan.cause};
         case StorePlan::Outcome::Refused:
             return failed(ERROR_INVALID_DATA);
     }
-    if (!write) return {Outcome::Stored, 0, 0};
-    if (const DWORD written =
-            WriteAt(file.get(), plan.offset, plan.bytes.data(), plan.bytes.size())) {
-        return failed(written);
+    if (!write) return {Outcome::Stored, 0, 0, plan.placement};
+    for (const FileWrite& span : plan.writes) {
+        if (const DWORD written =
+                WriteAt(file.get(), span.offset, span.bytes.data(), span.bytes.size())) {
+            return failed(written);
+        }
     }
     if (plan.checksum != resource->image.checksum) {
         const uint8_t bytes[4] = {
@@ -199,17 +209,17 @@ VersionStoreResult Store(const CString& path, const LoadedVersion& loaded,
             return failed(written);
         }
     }
-    return {Outcome::Stored, 0, 0};
+    return {Outcome::Stored, 0, 0, plan.placement};
 }
 
 }  // namespace
 
 VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
-                                       const VersionChanges& changes) {
-    return Store(path, loaded, changes, true);
+                                       const VersionChanges& changes, const VersionGrowth& growth) {
+    return Store(path, loaded, changes, growth, true);
 }
 
 VersionStoreResult CheckVersionStore(const CString& path, const LoadedVersion& loaded,
-                                     const VersionChanges& changes) {
-    return Store(path, loaded, changes, false);
+                                     const VersionChanges& changes, const VersionGrowth& growth) {
+    return Store(path, loaded, changes, growth, false);
 }

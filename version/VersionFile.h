@@ -50,6 +50,7 @@ struct VersionStoreResult {
         TooLong,
         NoFixedInfo,  // a fixed version was asked for, and the resource has no VS_FIXEDFILEINFO
                       // to hold it; reported as "版本信息中没有固定版本号!\n版本信息未修改!"
+        NoRoom,  // the rebuilt block fits nowhere (`cause`)
         Failed,
     };
     Outcome outcome;
@@ -58,6 +59,8 @@ struct VersionStoreResult {
                   // file's version resource is no longer the one that was loaded, or cannot be
                   // stored safely (the header's checksum field lies inside it, or a change would
                   // fall inside the certificate table)
+    VersionPlacement placement = VersionPlacement::InPlace;  // Stored: where the block goes
+    NoRoomCause cause = NoRoomCause::ResourceSection;
 };
 
 // How a store opens the file: others may read meanwhile, nobody else may write, so that what is
@@ -68,14 +71,17 @@ constexpr DWORD kStoreShare = FILE_SHARE_READ;
 // Rewrites the edited strings and the fixed versions in place inside the version resource that
 // the file holds now, every text checked against its room before any is written; the other
 // strings stay as the file holds them, but for a FileVersion or ProductVersion string that
-// follows its fixed version (PlanVersionStore). Only the bytes that change are written, and the
-// header's checksum is moved by what they changed: a valid one stays valid, and the rest of the
-// file is never read.
+// follows its fixed version. With growth allowed, texts beyond their rooms and missing keys
+// rebuild the block, placed anew (PlanVersionStore). Only the bytes that change are written, and
+// the header's checksum is moved by what they changed: a valid one stays valid, and the rest of
+// the file is never read.
 VersionStoreResult StoreVersionStrings(const CString& path, const LoadedVersion& loaded,
-                                       const VersionChanges& changes);
+                                       const VersionChanges& changes,
+                                       const VersionGrowth& growth = {});
 
 // What StoreVersionStrings would answer now, through the same steps, with the file opened for
 // reading alone and nothing written. It cannot foresee a refusal to open the file for writing: a
 // read-only file, the file's security, another program holding it open that lets others only read.
 VersionStoreResult CheckVersionStore(const CString& path, const LoadedVersion& loaded,
-                                     const VersionChanges& changes);
+                                     const VersionChanges& changes,
+                                     const VersionGrowth& growth = {});

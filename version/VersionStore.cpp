@@ -4,6 +4,7 @@
 
 #include "version/PeChecksum.h"
 #include "version/RewriteVersionString.h"
+#include "version/VersionPlacement.h"
 
 namespace {
 
@@ -17,6 +18,19 @@ void PutFixed(VersionBuffer& block, size_t at, const FixedVersion& version) {
 
 }  // namespace
 
+std::optional<VersionResource> ReadVersionResource(const PeFileReader& read, uint64_t fileSize,
+                                                   const PeImage& image) {
+    if (!image.version || !image.version->offset) return std::nullopt;
+    const uint64_t offset = *image.version->offset;
+    // The block is no longer than its 16-bit length word, while the resource may carry more.
+    VersionBuffer block(std::min<uint32_t>(image.version->size, 0xFFFF));
+    if (block.empty() || !read(offset, block.data(), block.size())) return std::nullopt;
+    const std::optional<VersionTable> table = ReadVersionTable(block.data(), block.size());
+    if (!table) return std::nullopt;
+    block.resize(VersionBlockLength(block.data(), block.size()));
+    return VersionResource{fileSize, image, offset, std::move(block), *table};
+}
+
 std::vector<VersionEdit> StringEdits(const VersionChanges& changes, const HeldKeys& held) {
     std::vector<VersionEdit> edits = changes.strings;
     for (const auto& [key, version] : {std::pair{kFileVersionKey, changes.fileVersion},
@@ -28,9 +42,10 @@ std::vector<VersionEdit> StringEdits(const VersionChanges& changes, const HeldKe
     return edits;
 }
 
-StorePlan PlanVersionStore(const VersionResource& resource, const VersionTranslation& loaded,
-                           const VersionChanges& changes) {
-    const StorePlan refused{StorePlan::Outcome::Refused, 0, 0, {}, 0};
+StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& read,
+                           const VersionTranslation& loaded, const VersionChanges& changes,
+                           const VersionGrowth& growth) {
+    const StorePlan refused{StorePlan::Outcome::Refused, 0};
     const VersionBuffer& block = resource.block;
     const VersionTable& table = resource.table;
     // The keys of the edits are those of the loaded translation's table; a fixed version alone
@@ -40,27 +55,29 @@ StorePlan PlanVersionStore(const VersionResource& resource, const VersionTransla
         return refused;
     }
     if ((changes.fileVersion || changes.productVersion) && !table.fixed) {
-        return {StorePlan::Outcome::NoFixedInfo, 0, 0, {}, 0};
+        return {StorePlan::Outcome::NoFixedInfo, 0};
     }
     HeldKeys held{};
     for (size_t key = 0; key < kVersionStringKeyCount; ++key)
         held[key] = table.values[key].has_value();
     const std::vector<VersionEdit> edits = StringEdits(changes, held);
+    // Each text that fits its room is rewritten there; the others grow the block, if allowed.
     VersionBuffer rewritten = block;
+    std::vector<VersionEdit> grown;
     for (const VersionEdit& edit : edits) {
         const std::optional<VersionValue>& value = table.values[edit.key];
-        if (!value) return refused;
-        switch (CheckVersionRewrite(block, *value, edit.text)) {
-            case RewriteResult::Written:
-                break;
-            case RewriteResult::TooLong:
-                return {StorePlan::Outcome::TooLong, edit.key, 0, {}, 0};
-            case RewriteResult::Invalid:
-                return refused;
+        const RewriteResult check = value ? CheckVersionRewrite(block, *value, edit.text)
+                                    : edit.text.find(u'\0') == std::u16string::npos
+                                        ? RewriteResult::TooLong
+                                        : RewriteResult::Invalid;
+        if (check == RewriteResult::Invalid || (!value && !growth.allowed)) return refused;
+        if (check == RewriteResult::Written) {
+            RewriteVersionString(rewritten, *value, edit.text);
+        } else if (growth.allowed) {
+            grown.push_back(edit);
+        } else {
+            return {StorePlan::Outcome::TooLong, edit.key};
         }
-    }
-    for (const VersionEdit& edit : edits) {
-        RewriteVersionString(rewritten, *table.values[edit.key], edit.text);
     }
     if (changes.fileVersion) {
         PutFixed(rewritten, table.fixed->offset + kFixedFileVersion, *changes.fileVersion);
@@ -68,17 +85,25 @@ StorePlan PlanVersionStore(const VersionResource& resource, const VersionTransla
     if (changes.productVersion) {
         PutFixed(rewritten, table.fixed->offset + kFixedProductVersion, *changes.productVersion);
     }
+    if (!grown.empty()) {
+        const std::optional<VersionBuffer> rebuilt =
+            RebuildVersionBlock(rewritten, *table.translation, grown);
+        if (!rebuilt) return {StorePlan::Outcome::TooLong, grown.front().key};
+        return PlaceVersionBlock(resource, read, *rebuilt);
+    }
 
-    StorePlan plan{StorePlan::Outcome::Write, 0, resource.offset, {}, resource.image.checksum};
+    StorePlan plan{StorePlan::Outcome::Write, 0};
+    plan.checksum = resource.image.checksum;
     const size_t first =
         std::mismatch(block.begin(), block.end(), rewritten.begin()).first - block.begin();
     if (first == block.size()) return plan;
     size_t end = block.size();
     while (block[end - 1] == rewritten[end - 1]) --end;
-    plan.offset += first;
-    if (CoversCertificate(resource.image, plan.offset, end - first)) return refused;
-    plan.bytes.assign(rewritten.begin() + first, rewritten.begin() + end);
-    plan.checksum = MovedChecksum(plan.checksum, resource.fileSize, plan.offset, &block[first],
-                                  plan.bytes.data(), plan.bytes.size());
+    const uint64_t offset = resource.offset + first;
+    if (CoversCertificate(resource.image, offset, end - first)) return refused;
+    plan.writes.push_back({offset, {rewritten.begin() + first, rewritten.begin() + end}});
+    ChecksumMove move;
+    move.Add(offset, &block[first], &rewritten[first], end - first);
+    plan.checksum = move.Moved(plan.checksum, resource.fileSize, resource.fileSize);
     return plan;
 }

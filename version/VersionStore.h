@@ -21,17 +21,41 @@ struct VersionResource {
     VersionTable table;
 };
 
-// A field whose text differs from what was loaded for it.
-struct VersionEdit {
-    size_t key;  // in kVersionStringKeys
-    std::u16string text;
-};
+// The image's version resource; nothing when it has none that lies in the file and reads as one
+// consistent block.
+std::optional<VersionResource> ReadVersionResource(const PeFileReader& read, uint64_t fileSize,
+                                                   const PeImage& image);
 
 // What one store changes: the edited strings, and the fixed numeric versions.
 struct VersionChanges {
     std::vector<VersionEdit> strings;
     std::optional<FixedVersion> fileVersion = std::nullopt;
     std::optional<FixedVersion> productVersion = std::nullopt;
+};
+
+// How far a store may go beyond the rooms of the strings: the command line's choice (the dialog
+// edits each string within its room).
+struct VersionGrowth {
+    // A text longer than its room, or a key that the first translation's table lacks, rebuilds
+    // the block (RebuildVersionBlock), which is then placed anew.
+    bool allowed = false;
+};
+
+// Where a store puts the version block.
+enum class VersionPlacement {
+    InPlace,    // where it was: within the strings' rooms, or grown into the free bytes after it
+    FreeSpace,  // moved to free space of the resource section
+};
+
+// Why a rebuilt block has nowhere to go.
+enum class NoRoomCause {
+    ResourceSection,  // the resource section has no free range large enough
+};
+
+// Bytes that a store writes at a file offset.
+struct FileWrite {
+    uint64_t offset;
+    std::vector<uint8_t> bytes;
 };
 
 // Which of kVersionStringKeys a string table holds.
@@ -48,19 +72,25 @@ struct StorePlan {
         TooLong,
         NoFixedInfo,  // a fixed version was asked for, and the block has no VS_FIXEDFILEINFO
         Refused,
+        NoRoom,  // the rebuilt block fits nowhere
     };
     Outcome outcome;
-    size_t key;                  // TooLong: the first field whose text does not fit its room
-    uint64_t offset;             // Write: where the bytes that change start in the file
-    std::vector<uint8_t> bytes;  //        and what they become; none when nothing changes
-    uint32_t checksum;           //        what the header's checksum field holds afterwards
+    size_t key;  // TooLong: the first field whose text does not fit its room
+    NoRoomCause cause = NoRoomCause::ResourceSection;
+    VersionPlacement placement = VersionPlacement::InPlace;
+    // Write: what changes, in the order to write it: a block placed anew before what leads to it,
+    // the old one zeroed last. None when nothing changes.
+    std::vector<FileWrite> writes{};
+    uint32_t checksum = 0;  // what the header's checksum field holds afterwards
 };
 
 // Refused when the resource is no longer the one that was loaded (another first translation while
-// strings are edited, an edited key that has gone) or cannot be rewritten safely (the checksum
-// field inside it, a text that holds a zero, a change inside the certificate table or its
-// directory entry). The strings written are StringEdits'. Every text is checked
-// against its room before any is written; the one span of bytes that all of it changes is
-// written, and the checksum is moved by what it changed.
-StorePlan PlanVersionStore(const VersionResource& resource, const VersionTranslation& loaded,
-                           const VersionChanges& changes);
+// strings are edited, an edited key that has gone while growth is not allowed) or cannot be
+// rewritten safely (the checksum field inside it, a text that holds a zero, a change inside the
+// certificate table or its directory entry). The strings written are StringEdits'. Each text that
+// fits its room is rewritten there; with growth allowed, the others rebuild the block, placed
+// where it disturbs least (PlaceVersionBlock). Every text is checked before any is written, and
+// the checksum is moved by what the writes change. `read` reads the file for a placement.
+StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& read,
+                           const VersionTranslation& loaded, const VersionChanges& changes,
+                           const VersionGrowth& growth = {});

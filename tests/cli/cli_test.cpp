@@ -158,15 +158,12 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
         return ReadAll(program) == before &&
                !(::GetFileAttributesW(program.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     };
-    // Checked before anything is written: a text too long, a fixed version with no room in its
-    // string; and a dry run, its times shown as show shows them.
-    for (const wchar_t* change :
-         {L"--version Comments=\"0123456789\"", L"--file-version 65535.65535.65535.65535"}) {
-        const Ran ran =
-            RunCli(std::wstring(L"set --backup --attrib +H ") + change + L" " + Quoted(program));
-        EXPECT_EQ(ran.status, 1u) << ran.out;
-        EXPECT_TRUE(unchanged() && ran.out.empty()) << ran.err;
-    }
+    // Checked before anything is written: a text that fits nowhere in the file; and a dry run, its
+    // times shown as show shows them.
+    const Ran ran = RunCli(L"set --backup --attrib +H --version Comments=" +
+                           std::wstring(300, L'长') + L" " + Quoted(program));
+    EXPECT_EQ(ran.status, 1u) << ran.out;
+    EXPECT_TRUE(unchanged() && ran.out.empty()) << ran.err;
     const Ran dry = RunCli(
         L"set --dry-run --attrib +H --version FileVersion=X --modified "
         L"2020-01-01T00:00:00Z " +
@@ -197,6 +194,39 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
     }
     EXPECT_EQ(RunCli(L"show").status, 2u);
     EXPECT_EQ(RunCli(L"--help").status, 0u);
+}
+
+TEST_F(Cli, StringsGrowBeyondTheirRoomsKeysAreAddedAndAShortenedStringKeepsItsRoom) {
+    const std::wstring file = Fixture(L"ver_chinese", L"bump.exe");
+    // 1.0.0.9 then 1.0.0.10, a comment emptied then written again: within the entries' rooms.
+    for (const wchar_t* change : {L"--file-version 1.0.0.9 --version Comments=",
+                                  L"--file-version 1.0.0.10 --version \"Comments=제품 Demo\""})
+        EXPECT_EQ(RunCli(L"set " + std::wstring(change) + L" " + Quoted(file)).status, 0u);
+    EXPECT_EQ(
+        PlatformVersionString(file, L"FileVersion") + PlatformVersionString(file, L"Comments"),
+        L"1.0.0.10제품 Demo");
+    // Longer than its room: a dry run names where the block goes and writes nothing.
+    const std::string before = ReadAll(file);
+    const std::wstring longer = L" --version CompanyName=示例公司的新名称 ";
+    EXPECT_NE(RunCli(L"set --dry-run" + longer + Quoted(file)).out.find("版本信息: 原位"),
+              std::string::npos);
+    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_EQ(RunCli(L"set" + longer + Quoted(file)).status, 0u);
+    EXPECT_EQ(PlatformVersionString(file, L"CompanyName"), L"示例公司的新名称");
+    // A key that a program of the system folder lacks: its block moves to free space.
+    wchar_t system[MAX_PATH];
+    const std::wstring winver = folder + L"\\winver.exe";
+    ::CopyFileW(
+        (std::wstring(system, ::GetSystemDirectoryW(system, MAX_PATH)) + L"\\winver.exe").c_str(),
+        winver.c_str(), FALSE);
+    const std::wstring comment = L" --version Comments=新增的备注 " + Quoted(winver);
+    EXPECT_NE(RunCli(L"set --dry-run" + comment).out.find("版本信息: 移到资源节空闲处"),
+              std::string::npos);
+    EXPECT_EQ(RunCli(L"set" + comment).status, 0u);
+    const nlohmann::json shown =
+        nlohmann::json::parse(RunCli(L"show --json " + Quoted(winver)).out);
+    EXPECT_EQ(shown[0]["version"]["strings"]["Comments"], Utf8(L"新增的备注"));
+    EXPECT_EQ(shown[0]["version"]["strings"]["ProductName"], "Wine");
 }
 
 TEST_F(Cli, SignedProgramsAndTimesFromAnotherFile) {

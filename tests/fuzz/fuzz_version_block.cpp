@@ -1,6 +1,7 @@
 // Any bytes as a version block: reading never goes outside them, and a rewrite of any value that
-// fits changes only that value's room and leaves a block that reads the same but for the text. A
-// store of fixed versions changes only their words and the rooms of the strings that follow them.
+// fits changes only that value's room and length word, and leaves a block that reads the same but
+// for the text. A store of fixed versions changes only their words and the rooms and length words
+// of the strings that follow them.
 #include <algorithm>
 #include <cassert>
 
@@ -12,7 +13,7 @@ static void StoreFixedVersions(const VersionBuffer& block, const VersionTable& t
     const FixedVersion file{size, 0, 0, 7}, product{7, 0, 0, size};
     const PeImage image{block.size(), 1, std::nullopt, std::nullopt, std::nullopt};
     const StorePlan plan =
-        PlanVersionStore({block.size(), image, 0, block, table}, {}, {{}, file, product});
+        PlanVersionStore({block.size(), image, 0, block, table}, nullptr, {}, {{}, file, product});
     if (!table.fixed) {
         assert(plan.outcome == StorePlan::Outcome::NoFixedInfo);
         return;
@@ -27,12 +28,15 @@ static void StoreFixedVersions(const VersionBuffer& block, const VersionTable& t
     }
     assert(plan.outcome == StorePlan::Outcome::Write);
     VersionBuffer stored = block;
-    std::copy(plan.bytes.begin(), plan.bytes.end(), stored.begin() + plan.offset);
+    for (const FileWrite& write : plan.writes)
+        std::copy(write.bytes.begin(), write.bytes.end(), stored.begin() + write.offset);
     for (size_t at = 0; at < block.size(); ++at) {
         bool changes = at - table.fixed->offset - kFixedFileVersion < 16;
         for (const size_t key : {kFileVersionKey, kProductVersionKey}) {
             const std::optional<VersionValue>& value = table.values[key];
-            changes = changes || (value && at - value->offset < value->room * 2u);
+            changes =
+                changes ||
+                (value && (at - value->offset < value->room * 2u || at - value->entry - 2 < 2));
         }
         assert(changes || stored[at] == block[at]);
     }
@@ -59,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         assert(result ==
                (text.size() < value.room ? RewriteResult::Written : RewriteResult::TooLong));
         for (size_t at = 0; at < size; ++at) {
-            const bool inRoom = at >= value.offset && at < value.offset + value.room * 2u;
+            const bool inRoom = at - value.offset < value.room * 2u || at - value.entry - 2 < 2;
             assert(inRoom || rewritten[at] == block[at]);
         }
         if (result != RewriteResult::Written) continue;

@@ -117,17 +117,33 @@ TEST(RewriteVersionString, PutsTheTextAtTheStartOfTheRoomAndZeroesTheRest) {
     }
     EXPECT_EQ(CheckVersionRewrite(block, *table.values[5], std::u16string(1, u'\0')),
               RewriteResult::Invalid);
-    EXPECT_EQ(CheckVersionRewrite(block, {uint32_t(block.size() - 6), 2, 5}, u"a"),
+    EXPECT_EQ(CheckVersionRewrite(block, {uint32_t(block.size() - 6), 2, 5, 0, false}, u"a"),
               RewriteResult::Invalid);
+    // A room outlives a shorter text, as its entry keeps declaring it; the value length grows
+    // with a longer one, in the entry's own unit (units, or bytes as some compilers count).
+    const size_t version = 0x98;  // kBlock's FileVersion: "1.0.0" left of "1.0.0.123"
+    for (const auto& [length, text, grown] :
+         {std::tuple{6, u"1.0.0.9", 8}, {6, u"1.0", 6}, {12, u"1.0.0.123", 20}, {12, u"", 12}}) {
+        Bytes shortened = Changed(kBlock, Put(version + 2, length, 2));
+        std::fill_n(shortened.begin() + version + 42, 10, 0);
+        const VersionValue value = *Read(shortened)->values[0];
+        EXPECT_EQ(value.room, 10u);
+        EXPECT_EQ(RewriteVersionString(shortened, value, text), RewriteResult::Written);
+        EXPECT_EQ(shortened[version + 2] + 256 * shortened[version + 3], grown);
+        EXPECT_EQ(StoredText(shortened, *Read(shortened)->values[0]), text);
+    }
+}
+
+static PeFileReader Reader(const Bytes& file, int* reads = nullptr) {
+    return [&file, reads](uint64_t at, void* into, size_t size) {
+        if (reads) ++*reads;
+        return std::copy_n(file.begin() + at, size, static_cast<uint8_t*>(into)) != nullptr;
+    };
 }
 
 // The user's languages as the program asks the system for them: neutral, Chinese (PRC), en-US.
 static std::optional<PeImage> ReadImage(const Bytes& file, int* reads = nullptr) {
-    const auto read = [&file, reads](uint64_t at, void* into, size_t size) {
-        if (reads) ++*reads;
-        return std::copy_n(file.begin() + at, size, static_cast<uint8_t*>(into)) != nullptr;
-    };
-    return ReadPeImage(read, file.size(), {0, 0x0804, 0x0804, 0x0409});
+    return ReadPeImage(Reader(file, reads), file.size(), {0, 0x0804, 0x0804, 0x0409});
 }
 
 TEST(PeImage, PlacesTheChosenDataOnlyInsideTheFileAndItsSectionAndRefusesBrokenHeaders) {
@@ -246,40 +262,32 @@ TEST(PeImage, ChoosesTheEntryTheResourceLoaderWouldAndPlacesOnlyThatOne) {
     EXPECT_LE(reads[1], 2 * reads[0]);
 }
 
-// The system's own computation (CheckSumMappedFile), written out plainly.
-static uint32_t SystemChecksum(const Bytes& file, size_t field) {
-    uint32_t sum = 0;
-    for (size_t i = 0; i < file.size(); i += 2) {
-        sum += file[i] | (i + 1 < file.size() ? file[i + 1] << 8 : 0);
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    }
-    for (size_t at : {field, field + 2}) {
-        const uint32_t word = file[at] | file[at + 1] << 8;
-        sum = (sum >= word ? sum - word : sum - word - 1) & 0xFFFF;
-    }
-    return sum + static_cast<uint32_t>(file.size());
-}
-
 TEST(PeChecksum, MovedByAnEditAsTheSystemComputesItForValidWrongAndZeroFields) {
     std::mt19937 random(20261206);
     for (int round = 0; round < 6000; ++round) {
         Bytes file(64 + random() % 300);
         for (uint8_t& byte : file) byte = static_cast<uint8_t>(random() % 4 ? random() : 0xFF);
-        // A range at an odd or even offset, up to the end, clear of the field at 8; every eighth
-        // one makes the words sum to a multiple of 0xFFFF, which two folded sums stand for.
+        // A range at an odd or even offset, up to the end, clear of the field at 8, and every
+        // other time bytes appended; every eighth one makes the words sum to a multiple of
+        // 0xFFFF, which two folded sums stand for.
         const bool multiple = round % 8 == 0;
         const size_t at = multiple ? 12 : 12 + random() % (file.size() - 12);
         const size_t count =
             multiple ? 2 + random() % (file.size() - 13) : 1 + random() % (file.size() - at);
         Bytes changed = file;
         for (size_t i = at; i < at + count; ++i) changed[i] = static_cast<uint8_t>(random());
+        for (size_t i = round % 2 ? random() % 9 : 0; i > 0; --i) changed.push_back(random());
         const uint32_t folded = SystemChecksum(changed, 8) - uint32_t(changed.size());
         const uint32_t word = changed[12] + 256u * changed[13];
         if (multiple) Put16(changed, 12, (word + 0xFFFF - folded % 0xFFFF) % 0xFFFF);
         const uint32_t valid = SystemChecksum(file, 8), computed = SystemChecksum(changed, 8);
         const uint32_t wrong = round % 3 == 0 ? 0 : valid + (round % 3 == 1 ? 1 : 0x12345);
         const auto moved = [&](uint32_t stored) {
-            return MovedChecksum(stored, file.size(), at, &file[at], &changed[at], count);
+            ChecksumMove move;
+            const Bytes zeros(changed.size() - file.size());
+            move.Add(at, &file[at], &changed[at], count);
+            move.Add(file.size(), zeros.data(), changed.data() + file.size(), zeros.size());
+            return move.Moved(stored, file.size(), changed.size());
         };
         ASSERT_EQ(moved(valid), computed) << round;
         // A wrong one stays as wrong, in the sum's own arithmetic; zero stays zero.
@@ -303,15 +311,17 @@ static std::u16string Store(const VersionChanges& changes, const Change& change,
     const Bytes block(file.begin() + at, file.begin() + at + kBlock.size());
     VersionResource resource{file.size(), ReadImage(file).value(), at, block, *Read(block)};
     if (adjust) adjust(resource);
-    const StorePlan plan = PlanVersionStore(resource, {0x0804, 0x04B0}, changes);
-    if (plan.outcome != StorePlan::Outcome::Write || plan.bytes.empty()) {
-        EXPECT_TRUE(plan.bytes.empty());
+    const StorePlan plan = PlanVersionStore(resource, Reader(file), {0x0804, 0x04B0}, changes);
+    if (plan.outcome != StorePlan::Outcome::Write || plan.writes.empty()) {
+        EXPECT_TRUE(plan.writes.empty());
         const bool tooLong = plan.outcome == StorePlan::Outcome::TooLong;
         const char16_t* outcomes[] = {u"unchanged", u"too long: ", u"no fixed info", u"refused"};
         return outcomes[static_cast<int>(plan.outcome)] +
                (tooLong ? std::u16string(1, u'0' + plan.key) : u"");
     }
-    std::copy(plan.bytes.begin(), plan.bytes.end(), file.begin() + plan.offset);
+    EXPECT_EQ(plan.writes.size(), 1u);  // one span, inside the block
+    for (const FileWrite& write : plan.writes)
+        std::copy(write.bytes.begin(), write.bytes.end(), file.begin() + write.offset);
     Put32(file, 0x98, plan.checksum);
     EXPECT_EQ(plan.checksum, SystemChecksum(file, 0x98));
     const Bytes after(file.begin() + at, file.begin() + at + kBlock.size());
@@ -339,10 +349,14 @@ TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore)
     const Change cut = [=](Bytes& b) {
         b.resize(at + kBlock.size()), Put32(b, 0xDC, uint32_t(at - pe.rsrc));
     };
+    // ProductVersion shortened to "1" by an earlier store: its room is as large as before.
+    const size_t productVersion = at + Read(kBlock)->values[4]->offset;
+    const Change shortened = [=](Bytes& b) { std::fill_n(b.begin() + productVersion + 2, 44, 0); };
     const std::tuple<VersionChanges, Change, Adjust, std::u16string> cases[] = {
         {{{{0, u"2.0"}, {5, u"新"}}}, {}, {}, u"2.0|" + product + u"新|"},
         {{{{0, u"1.0.0.123"}}}, {}, {}, u"unchanged"},
         {{{{0, u"2.0"}, {5, u"示例产"}}}, {}, {}, u"too long: 5"},
+        {{{{4, u"1.0.0.123 built 2024-12"}}}, shortened, {}, u"1.0.0.123|" + kept},
         {{{{11, u"x"}}}, {}, {}, u"refused"},                     // a key no longer there
         {{{{0, std::u16string(1, u'\0')}}}, {}, {}, u"refused"},  // a text holding a zero
         {{{{0, u"2.0"}}}, {}, otherTranslation, u"refused"},      // another translation now,
@@ -366,5 +380,72 @@ TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore)
         {{{{5, u"新"}}, small}, cut, {}, u"10.2.3.40|" + product + u"新|" + smallWords + words}};
     for (const auto& [changes, change, adjust, expected] : cases) {
         EXPECT_EQ(Store(changes, change, adjust), expected);
+    }
+}
+
+// A store that grows strings of the file, as planned and written: where the block goes and each
+// span written, or why nothing is. The file it leaves must read the new strings beside the old
+// ones, with a valid checksum.
+static std::string Grow(Bytes file, const VersionChanges& changes) {
+    Put32(file, 0x98, SystemChecksum(file, 0x98));
+    const Bytes before = file;
+    const StorePlan plan =
+        PlanVersionStore(*ReadVersionResource(Reader(before), file.size(), *ReadImage(before)),
+                         Reader(before), {0x0804, 0x04B0}, changes, {true});
+    if (plan.outcome != StorePlan::Outcome::Write)
+        return plan.outcome == StorePlan::Outcome::NoRoom ? "no room" : "refused";
+    std::string out = plan.placement == VersionPlacement::InPlace ? "in place" : "moved";
+    for (const FileWrite& write : plan.writes) {
+        char span[32];
+        std::snprintf(span, sizeof span, " %#zx+%#zx", size_t(write.offset), write.bytes.size());
+        out += span;
+        std::copy(write.bytes.begin(), write.bytes.end(), file.begin() + write.offset);
+    }
+    Put32(file, 0x98, plan.checksum);
+    EXPECT_EQ(plan.checksum, SystemChecksum(file, 0x98));
+    const std::optional<VersionResource> after =
+        ReadVersionResource(Reader(file), file.size(), *ReadImage(file));
+    for (const auto& [key, text] :
+         {std::pair{0, u"1.0.0.123"}, {5, u"示例产品的新名称"}, {11, u"sample.exe"}}) {
+        EXPECT_EQ(StoredText(after->block, *after->table.values[key]), text) << out;
+    }
+    return out;
+}
+
+TEST(VersionPlacement, GrowsWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
+    // ProductName longer, OriginalFilename added: kBlock's 0x1A8 bytes become 0x1F4. In a section
+    // from 0x200 to 0x600: the directory, the data entry at 0x250, the block at 0x260; another
+    // language's data after it where there are two.
+    const VersionChanges grow{{{5, u"示例产品的新名称"}, {11, u"sample.exe"}}};
+    const Bytes alone = MakePeFile({{0x0804, kBlock}}, 0x400).bytes;
+    const auto two = [](size_t other) {  // the block at 0x278, the other data at 0x420
+        return MakePeFile({{0x0804, kBlock}, {0x0409, Bytes(other, 0xAB)}}).bytes;
+    };
+    const auto section = [](uint32_t at, uint32_t value) { return Put(0x148 + at, value); };
+    const auto both = [](Change a, Change b, Change c = Put(0xDC, 0x60)) {
+        return [=](Bytes& f) { a(f), b(f), c(f); };
+    };
+    const Change relocations = [](Bytes& f) {  // a section after, its data appended
+        Put16(f, 0x46, 2), Put32(f, 0x178, 0x100), Put32(f, 0x17C, 0x2000);
+        Put32(f, 0x180, 0x200), Put32(f, 0x184, 0x600);
+    };
+    const std::tuple<const char*, Bytes, Change, const char*> layouts[] = {
+        {"slack after it", alone, {}, "in place 0x260+0x1f4 0x250+0x8"},
+        {"its virtual size ends with it", alone, both(section(8, 0x208), Put(0xDC, 0x60)),
+         "in place 0x260+0x1f4 0x250+0x8 0x150+0x4"},
+        {"relocations after, data appended, a certificate table", alone,
+         both(relocations, Certificate(0x900, 0x100)), "in place 0x260+0x1f4 0x250+0x8"},
+        {"packed: the section ends with it", alone, both(section(8, 0x208), section(16, 0x208)),
+         "no room"},
+        {"another's data after it, free space at the end",
+         two(484),
+         {},
+         "moved 0x604+0x1f4 0x258+0x8 0x278+0x1a8"},
+        {"another's data after it, too little free space", two(100), {}, "no room"},
+        {"a debug directory in the slack", alone, both(Put(0xF8, 0x1240), Put(0xFC, 16)),
+         "no room"},
+        {"a certificate table in the slack", alone, Certificate(0x440, 16), "no room"}};
+    for (const auto& [name, file, change, expected] : layouts) {
+        EXPECT_EQ(Grow(change ? Changed(file, change) : file, grow), expected) << name;
     }
 }

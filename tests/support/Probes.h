@@ -19,9 +19,13 @@ inline std::wstring BuildPath(const std::wstring& relative) {
     return path;
 }
 
-inline std::string ReadAll(const std::wstring& path) {
+// The file's bytes, or its first `most`.
+inline std::string ReadAll(const std::wstring& path, size_t most = std::string::npos) {
     std::ifstream file(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    std::string bytes(most == std::string::npos ? 0 : most, '\0');
+    if (most == std::string::npos) return std::string(std::istreambuf_iterator<char>(file), {});
+    bytes.resize(file.read(bytes.data(), most).gcount());
+    return bytes;
 }
 
 inline void WriteAll(const std::wstring& path, const std::string& bytes) {
@@ -71,10 +75,12 @@ inline std::array<uint64_t, 3> FileTimes(const std::wstring& path) {
     return {created == written ? 0 : created, Ticks(data.ftLastAccessTime), written};
 }
 
-// The string `key` of the table 080404b0, which every fixture has; "<none>" when there is none.
-inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_t* key) {
+// The string `key` of a table, by default 080404b0, which every fixture has; "<none>" when there
+// is none.
+inline std::wstring PlatformVersionString(const std::wstring& path, const wchar_t* key,
+                                          const std::wstring& table = L"080404b0") {
     std::vector<char> block(::GetFileVersionInfoSizeW(path.c_str(), nullptr));
-    const std::wstring name = L"\\StringFileInfo\\080404b0\\" + std::wstring(key);
+    const std::wstring name = L"\\StringFileInfo\\" + table + L"\\" + key;
     wchar_t* value = nullptr;
     UINT length = 0;
     if (block.empty() || !::GetFileVersionInfoW(path.c_str(), 0, block.size(), block.data()) ||

@@ -20,6 +20,21 @@ inline void Put32(Bytes& b, size_t at, uint32_t v) {
     Put16(b, at + 2, v >> 16);
 }
 
+// The system's own computation of a PE checksum (CheckSumMappedFile), written out plainly: the
+// field at `field` left out of the words' sum.
+inline uint32_t SystemChecksum(const Bytes& file, size_t field) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < file.size(); i += 2) {
+        sum += file[i] | (i + 1 < file.size() ? file[i + 1] << 8 : 0);
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    }
+    for (size_t at : {field, field + 2}) {
+        const uint32_t word = file[at] | file[at + 1] << 8;
+        sum = (sum >= word ? sum - word : sum - word - 1) & 0xFFFF;
+    }
+    return sum + static_cast<uint32_t>(file.size());
+}
+
 // One entry of a version block: a text value (terminator included) or a binary one, and children.
 struct Entry {
     std::u16string key, text;
@@ -94,16 +109,18 @@ inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resource
     b.resize((b.size() + 0x1FF) & ~size_t{0x1FF});
     const uint32_t raw = static_cast<uint32_t>(b.size() - rsrc), at = static_cast<uint32_t>(rsrc);
     // Offset and value, in pairs: "MZ", the PE header at 0x40, x64, the sections, PE32+, the
-    // resource directory's and the section's place and size; then the types (a named one, 16)
-    // -> names (1, at +0x20) -> the languages (at +0x38) -> their data entries.
-    const size_t fields[] = {0,           0x5A4D, 0x3C,        0x40,       0x40,        0x4550,
-                             0x44,        0x8664, 0x46,        empty + 1,  0x54,        240,
-                             0x58,        0x20B,  0xC4,        16,         0xD8,        0x1000,
-                             0xDC,        raw,    header + 8,  raw,        header + 12, 0x1000,
-                             header + 16, raw,    header + 20, at,         at + 0x0C,   1,
-                             at + 0x0E,   1,      at + 0x10,   0x80000020, at + 0x14,   0x80000020,
-                             at + 0x18,   16,     at + 0x1C,   0x80000020, at + 0x2E,   1,
-                             at + 0x30,   1,      at + 0x34,   0x80000038, at + 0x46,   count};
+    // section and file alignments, the resource directory's and the section's place and size;
+    // then the types (a named one, 16) -> names (1, at +0x20) -> the languages (at +0x38) -> their
+    // data entries.
+    const size_t fields[] = {0,           0x5A4D,     0x3C,        0x40,       0x40,        0x4550,
+                             0x44,        0x8664,     0x46,        empty + 1,  0x54,        240,
+                             0x58,        0x20B,      0x78,        0x1000,     0x7C,        0x200,
+                             0xC4,        16,         0xD8,        0x1000,     0xDC,        raw,
+                             header + 8,  raw,        header + 12, 0x1000,     header + 16, raw,
+                             header + 20, at,         at + 0x0C,   1,          at + 0x0E,   1,
+                             at + 0x10,   0x80000020, at + 0x14,   0x80000020, at + 0x18,   16,
+                             at + 0x1C,   0x80000020, at + 0x2E,   1,          at + 0x30,   1,
+                             at + 0x34,   0x80000038, at + 0x46,   count};
     for (size_t i = 0; i < std::size(fields); i += 2) Put32(b, fields[i], uint32_t(fields[i + 1]));
     for (uint32_t i = 0; i < empty; ++i) {  // 4 KiB each, from 0x2000 on
         Put32(b, 0x148 + 40 * i + 8, 0x1000);

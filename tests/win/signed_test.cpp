@@ -1,6 +1,7 @@
-// A signed program: known as one when read, and edited in place with its certificate table and
-// that table's directory entry kept byte for byte, so that it can be signed again. The edited copy
-// stays in tests/signed of the build folder, where resign.cmake judges it with osslsigncode.
+// A signed program: known as one when read, and edited in place or grown with its certificate
+// table and that table's directory entry kept byte for byte, so that it can be signed again. The
+// edited and grown copies stay in tests/signed of the build folder, where resign.cmake judges them
+// with osslsigncode.
 #include <gtest/gtest.h>
 
 #include "tests/support/Probes.h"
@@ -59,4 +60,16 @@ TEST(Signed, KnownWhenReadAndEditedWithTheCertificateTableKept) {
     ASSERT_TRUE(size > 0 && table + size == before.size());  // as osslsigncode appends it
     EXPECT_EQ(after.substr(entry, 8), before.substr(entry, 8));
     EXPECT_EQ(after.substr(table), before.substr(table));
+    // Grown beyond its room, inside the resource section: the same holds.
+    const std::wstring grown = BuildPath(L"tests/signed/grown.exe");
+    ASSERT_TRUE(
+        ::CopyFileW(BuildPath(L"tests/fixtures/ver_signed.exe").c_str(), grown.c_str(), FALSE));
+    EXPECT_EQ(StoreVersionStrings(grown, loaded, {{{7, u"示例公司的新名称"}}}, {true}).outcome,
+              Outcome::Stored);
+    const std::string grownBytes = ReadAll(grown);
+    EXPECT_EQ(PlatformVersionString(grown, L"CompanyName"), L"示例公司的新名称");
+    ASSERT_EQ(::MapFileAndCheckSumW(grown.c_str(), &header, &computed), 0u);
+    EXPECT_EQ(header, computed);
+    EXPECT_TRUE(grownBytes.substr(entry, 8) == before.substr(entry, 8) &&
+                grownBytes.substr(table) == before.substr(table));
 }

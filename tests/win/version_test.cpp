@@ -124,10 +124,15 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
     WriteAll(file,
              bytes.replace(bytes.find("\x3a\x79\x8b\x4f\x6c\x51"), 6, "\x2b\x52\xb6\x5b\x6c\x51"));
     dialog.OnOK();
+    // The shorter text leaves the room as it was: the field takes four units, and so does the
+    // store, not five.
     LoadForVersion(file);
-    SetText(IDC_EDIT_PRODUCTNAME, L"示例产");  // three units in the room of the two left
+    EXPECT_EQ(::SendMessageW(Item(IDC_EDIT_PRODUCTNAME), EM_GETLIMITTEXT, 0, 0), 4);
+    SetText(IDC_EDIT_PRODUCTNAME, L"示例产品X");
     dialog.OnOK();
-    EXPECT_EQ(Strings(file), L"产品|Copyright © 2024 公司™|제품 Demo|别家公司|");
+    SetText(IDC_EDIT_PRODUCTNAME, L"示例产品");
+    dialog.OnOK();
+    EXPECT_EQ(Strings(file), L"示例产品|Copyright © 2024 公司™|제품 Demo|别家公司|");
 
     // Locked, given another translation, replaced, deleted after the load: reported, and the form
     // stays as it is. With nothing edited the file is not opened for writing: a lock is no failure.
@@ -156,8 +161,8 @@ TEST_F(Version, OnlyEditedFieldsAreWrittenAndFailuresAreReported) {
     EXPECT_EQ(
         messages,
         (Texts{L"提示|文件修改完成!", L"提示|产品名称的新内容过长!\n版本信息未修改!",
-               L"提示|文件修改完成!", L"提示|版本修改失败!\n错误代码: 32", L"提示|文件修改完成!",
-               L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
+               L"提示|文件修改完成!", L"提示|文件修改完成!", L"提示|版本修改失败!\n错误代码: 32",
+               L"提示|文件修改完成!", L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
                L"提示|版本修改失败!\n错误代码: 13", L"提示|文件修改完成!",
                L"提示|版本修改失败!\n错误代码: 2", L"提示|文件修改完成!", L"提示|文件修改完成!"}));
 }
