@@ -69,19 +69,36 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         for (size_t at : {size_t{0}, strings, strings + 36})
             Put16(b, at, b[at] + 256 * b[at + 1] + 8);
     };
+    // The root's last six bytes an entry whose length word says `length`: a key would start where
+    // the block ends.
+    const auto lastEntry = [](uint8_t length) {
+        return [=](Bytes& b) {
+            Put16(b, 0, uint32_t(b.size() + 6));
+            b.insert(b.end(), {length, 0, 1, 1, 1, 1});
+        };
+    };
     // What each change makes of the FileVersion string; nothing when the block is refused.
     const std::tuple<const char*, Change, const char16_t*> cases[] = {
-        {"a length in bytes, as some compilers write it", Put(version + 2, 20, 2), u"1.0.0.123"},
+        {"a length in bytes, as some compilers write it, at its room", Put(version + 2, 20, 2),
+         u"1.0.0.123"},
+        {"one byte past its room", Put(version + 2, 21, 2), nullptr},
         {"zero words after a table's last string", zerosAfterTheLastString, u"1.0.0.123"},
         {"child past its parent", Put(strings, 0x7000, 2), nullptr},
         {"value past its entry", Put(version + 2, 200, 2), nullptr},
         {"unterminated key", Put(version, 16, 2), nullptr},
-        {"a string's length word under its header", Put(version, 4, 2), nullptr},
+        {"a string's length word at its header, with no room for a key", Put(version, 6, 2),
+         nullptr},
+        {"one less", Put(version, 5, 2), nullptr},
+        {"two less", Put(version, 4, 2), nullptr},
+        {"the last entry at its header", lastEntry(6), nullptr},
+        {"one less", lastEntry(5), nullptr},
+        {"two less", lastEntry(4), nullptr},
         {"a text without a terminator", Put(version + 50, 'x', 2), u"1.0.0.123x"},
         {"another root", Put(6, 'W', 2), nullptr},
         {"cut short", [](Bytes& b) { b.pop_back(); }, nullptr}};
     for (const auto& [name, change, text] : cases) {
-        const Bytes block = Changed(kBlock, change);
+        // Exactly as long as its bytes, so that a read past them is caught.
+        const Bytes changed = Changed(kBlock, change), block(changed.begin(), changed.end());
         const std::optional<VersionTable> read = Read(block);
         EXPECT_EQ(read ? StoredText(block, *read->values[0]) : u"-", text ? text : u"-") << name;
     }
