@@ -190,3 +190,23 @@ TEST_F(Version, ASignedProgramIsAskedAboutBeforeAVersionEditOnly) {
                              std::to_wstring(MB_YESNO | MB_DEFBUTTON2);
     EXPECT_EQ(messages, (Texts{question, L"提示|文件修改完成!", question, L"提示|文件修改完成!"}));
 }
+
+// A file whose resource section, and the version data at its end, end exactly where the file
+// does, and one byte past it: both readers, ours as the dialog shows it and the platform's, find
+// the strings in the one and none in the other.
+TEST_F(Version, DataEndingAtTheEndOfTheFileAsBothReadersSeeIt) {
+    const fixture::Bytes block = fixture::VersionBlock({{u"ProductName", u"示例"}});
+    const fixture::PeFile image = fixture::MakePeFile({{0x0804, block}});
+    const size_t end = image.dataOffsets[0] + block.size();
+    for (const size_t size : {end, end - 1}) {
+        fixture::Bytes bytes(image.bytes.begin(), image.bytes.begin() + size);
+        // The directory's size, the section's virtual and raw sizes: up to the data's end.
+        for (const size_t at : {0xDC, 0x148 + 8, 0x148 + 16})
+            fixture::Put32(bytes, at, uint32_t(end - image.rsrc));
+        const CString file = Write(L"cut.exe", {bytes.begin(), bytes.end()});
+        Load(file);
+        const wchar_t* expected = size == end ? L"示例" : L"";
+        EXPECT_EQ(Text(IDC_EDIT_PRODUCTNAME), expected) << size - end;
+        EXPECT_EQ(PlatformVersionString(file, L"ProductName"), size == end ? expected : L"<none>");
+    }
+}
