@@ -1,8 +1,10 @@
 // "修改" on real files: the backup, and what stops the steps after it.
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "modify/Backup.h"
+#include "platform/ScopedHandle.h"
 #include "tests/win/InProcess.h"
 
 using Modify = InProcess;
@@ -111,4 +113,46 @@ TEST_F(Modify, EachOptionBoxWritesItsOwnGroupAlone) {
         }
     }
     EXPECT_EQ(messages, Texts(16, L"提示|文件修改完成!"));
+}
+
+// The read-only bit as it stands between the steps: the dialog sets it with the other bits, before
+// the times; the command line after them, and a target that stays read-only has it cleared for
+// the writes. A read-only target that another program holds open is not refused by the check,
+// which cannot ask it for writing, but by the write.
+TEST_F(Modify, TheReadOnlyBitBeforeOrAfterTheTimesAsEachFrontEndAsks) {
+    struct Watch : ModifyListener {
+        CString file;
+        std::wstring seen;  // the bit before each step and at the end: R or -
+        std::vector<ModifyEvent> events;
+        void Refresh(ModifyRequest&) override {
+            seen += ::GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_READONLY ? L'R' : L'-';
+        }
+        void Report(const ModifyReport& report) override { events.push_back(report.event); }
+    };
+    const std::tuple<bool, bool, bool, const wchar_t*, ModifyEvent> cases[] = {
+        {false, false, false, L"-RRR", ModifyEvent::Done},         // the dialog: +R, then the times
+        {true, false, false, L"----RR", ModifyEvent::Done},        // the command line: +R last
+        {true, true, false, L"RR--RR", ModifyEvent::Done},         // read-only, and stays so
+        {true, true, true, L"RR--RR", ModifyEvent::TimesFailed}};  // and held open by a reader
+    for (const auto& [commandLine, readOnly, held, expected, event] : cases) {
+        Watch watch;
+        watch.file = Write(L"ro.txt", "x");
+        ::SetFileAttributesW(watch.file.c_str(), readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+        const ScopedHandle reader(held ? ::CreateFileW(watch.file.c_str(), GENERIC_READ,
+                                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                                       nullptr)
+                                       : nullptr);
+        TargetSnapshot target;
+        ASSERT_EQ(LoadTargetSnapshot(watch.file, target), LoadOutcome::Loaded);
+        ModifyRequest request;
+        request.attributes = request.times = true;
+        request.attributeChange.set = FILE_ATTRIBUTE_READONLY;
+        request.newTimes[1] = {NewTime::Kind::Exact, {}, {}, Ticks(FromLocal(2015, 3))};
+        request.checkFirst = request.readOnlyLast = commandLine;
+        RunModify(&target, request, watch);
+        EXPECT_EQ(watch.seen, expected) << commandLine << readOnly << held;
+        EXPECT_TRUE(std::find(watch.events.begin(), watch.events.end(), event) !=
+                    watch.events.end());
+        ::SetFileAttributesW(watch.file.c_str(), 0);
+    }
 }
