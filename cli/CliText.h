@@ -17,3 +17,7 @@ std::optional<std::string> AsciiBytes(std::u16string_view text);
 // "A.B.C.D": exactly four decimal numbers 0..65535 between three dots, no sign and no spaces
 // (leading zeros are read as decimal, never as octal); FixedVersionText writes it.
 std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text);
+
+// The language of a version resource made anew: hexadecimal, "0x0409" or "409", or one of the
+// common tags, "zh-CN" or "en-US" (any case).
+std::optional<uint16_t> ParseLanguage(std::u16string_view text);

@@ -33,6 +33,9 @@ struct LoadedVersion {
     // The file is a PE image that carries an Authenticode certificate table, whatever its version
     // resource: a store breaks the signature, though the table stays, so it can be signed again.
     bool isSigned = false;
+    // A PE image without version information (State::None), to which a store with growth allowed
+    // adds a version resource.
+    bool addable = false;
 };
 
 LoadedVersion ReadVersionStrings(const CString& path);

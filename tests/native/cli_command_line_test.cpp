@@ -57,6 +57,7 @@ std::string Describe(const CliCommand& c) {
     if (const auto& v = r.versionChanges.fileVersion) out << " f" << Narrow(FixedVersionText(*v));
     if (const auto& v = r.versionChanges.productVersion)
         out << " p" << Narrow(FixedVersionText(*v));
+    if (r.versionGrowth.language != 0x0804) out << " l" << std::hex << r.versionGrowth.language;
     for (const std::u16string& path : c.paths) out << " " << Narrow(path);
     return out.str();
 }
@@ -80,6 +81,9 @@ TEST(CommandLine, EachOptionFillsItsPartOfTheRequest) {
              {u"set --file-version 1.2.3.4 --product-version 65535.0.00.9 --version Comments=c x",
               "TcV 3=c f1.2.3.4 p65535.0.0.9 x"},
              {u"set --backup --dry-run --allow-unsigning --backup --attrib +a x", "TcbduA +20-0 x"},
+             {u"set --language EN-us --version Comments=c x", "TcV 3=c l409 x"},
+             {u"set --file-version 1.2.3.4 --language 0x0C0A x", "TcV f1.2.3.4 lc0a x"},
+             {u"set --language 1004 --product-version 1.2.3.4 x", "TcV p1.2.3.4 l1004 x"},
              {u"--help", "H"},
              {u"--version", "V"}}) {
         const CliParse parsed = ParseCommandLine(Split(line));
@@ -121,8 +125,12 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
              {u"set --file-version 1.2.3 a", u"1.2.3"},
              {u"set --product-version 1.2.3.4 --product-version 1.2.3.4 a", u"--product-version"},
              {u"set --file-version 1.2.3.4 --version FileVersion=1.2.3.4 a", u"--file-version"},
-             {u"set --product-version 1.2.3.4 --version productversion=x a",
-              u"--product-version"}}) {
+             {u"set --product-version 1.2.3.4 --version productversion=x a", u"--product-version"},
+             {u"set --language xx-YY --version Comments=c a", u"xx-YY"},
+             {u"set --language 0x10000 --version Comments=c a", u"0x10000"},
+             {u"set --language 0xG --version Comments=c a", u"0xG"},
+             {u"set --language en-US --attrib +R a", u"--language"},
+             {u"set --language en-US --language en-US --version Comments=c a", u"--language"}}) {
         const CliParse parsed = ParseCommandLine(Split(line));
         EXPECT_FALSE(parsed.command) << Describe(*parsed.command);
         EXPECT_NE(parsed.error.find(named), std::u16string::npos) << Narrow(line);
@@ -152,8 +160,9 @@ TEST(CommandLine, EveryExampleOfTheHelpParsesAndTheyUseEveryOption) {
             if (arg.rfind(u"--", 0) == 0) used.insert(arg);
         }
     }
-    EXPECT_EQ(used, (std::set<std::u16string>{
-                        u"--", u"--accessed", u"--allow-unsigning", u"--attrib", u"--backup",
-                        u"--created", u"--dry-run", u"--file-version", u"--help", u"--json",
-                        u"--modified", u"--product-version", u"--times-from", u"--version"}));
+    EXPECT_EQ(used,
+              (std::set<std::u16string>{u"--", u"--accessed", u"--allow-unsigning", u"--attrib",
+                                        u"--backup", u"--created", u"--dry-run", u"--file-version",
+                                        u"--help", u"--json", u"--language", u"--modified",
+                                        u"--product-version", u"--times-from", u"--version"}));
 }
