@@ -60,3 +60,28 @@ std::optional<int64_t> ParseShift(std::u16string_view text) {
     }
     return (text[0] == u'-' ? -seconds : seconds) * 10'000'000;
 }
+
+std::optional<uint16_t> ParseLanguage(std::u16string_view text) {
+    static constexpr struct {
+        std::u16string_view tag;
+        uint16_t language;
+    } kTags[] = {{u"zh-cn", 0x0804}, {u"zh-tw", 0x0404}, {u"zh-hk", 0x0C04}, {u"zh-sg", 0x1004},
+                 {u"en-us", 0x0409}, {u"en-gb", 0x0809}, {u"ja-jp", 0x0411}, {u"ko-kr", 0x0412},
+                 {u"de-de", 0x0407}, {u"fr-fr", 0x040C}, {u"es-es", 0x0C0A}, {u"it-it", 0x0410},
+                 {u"ru-ru", 0x0419}, {u"pt-br", 0x0416}};
+    std::u16string lower(text);
+    for (char16_t& unit : lower) unit = unit >= u'A' && unit <= u'Z' ? unit + 32 : unit;
+    for (const auto& [tag, language] : kTags) {
+        if (lower == tag) return language;
+    }
+    std::u16string_view digits = lower;
+    if (digits.substr(0, 2) == u"0x") digits.remove_prefix(2);
+    if (digits.empty() || digits.size() > 4) return std::nullopt;
+    uint16_t language = 0;
+    for (const char16_t unit : digits) {
+        const size_t value = std::u16string_view(u"0123456789abcdef").find(unit);
+        if (value == std::u16string_view::npos) return std::nullopt;
+        language = static_cast<uint16_t>(language * 16 + value);
+    }
+    return language;
+}

@@ -22,3 +22,7 @@ std::optional<FixedVersion> ParseFixedVersion(std::u16string_view text);
 // order, each a decimal count and its letter ("+1d12h", "-90s", "+2h30m"): its 100-ns ticks.
 // Nothing for any other text, and for a shift longer than a file time can span.
 std::optional<int64_t> ParseShift(std::u16string_view text);
+
+// The language of a version resource made anew: hexadecimal, "0x0409" or "409", or one of the
+// common tags, "zh-CN" or "en-US" (any case).
+std::optional<uint16_t> ParseLanguage(std::u16string_view text);

@@ -25,6 +25,7 @@ enum class Option {
     FileVersion,
     ProductVersion,
     PathsFrom,
+    Language,
     // Without a value from here on.
     Backup,
     DryRun,
@@ -55,6 +56,7 @@ constexpr NamedOption kOptions[] = {
     {u"--file-version", Option::FileVersion, true},
     {u"--product-version", Option::ProductVersion, true},
     {u"--paths-from", Option::PathsFrom, false},
+    {u"--language", Option::Language, true},
     {u"--backup", Option::Backup, true},
     {u"--dry-run", Option::DryRun, true},
     {u"--allow-unsigning", Option::AllowUnsigning, true},
@@ -246,6 +248,16 @@ std::u16string TakeOption(const NamedOption& named, const Args& args, size_t& i,
         case Option::Version:
             request.versions = true;
             return TakeVersionString(value, request.versionChanges);
+        case Option::Language:
+            if (command.language) return twice;
+            command.language = ParseLanguage(value);
+            if (!command.language) {
+                return u"语言无效（应为十六进制的语言代码，如 0x0409，或 zh-CN、en-US "
+                       u"这样的标记）：" +
+                       value;
+            }
+            request.versionGrowth.language = *command.language;
+            return {};
         default: {
             std::optional<FixedVersion>& fixed = named.option == Option::FileVersion
                                                      ? request.versionChanges.fileVersion
@@ -364,6 +376,11 @@ CliParse ParseCommandLine(const std::vector<std::u16string>& given, const CliClo
         return Refuse(u"--times-from 不能与 --created、--modified 或 --accessed 同用");
     }
     if (command.quiet && command.json) return Refuse(u"--quiet 不能与 --json 同用");
+    if (command.language && !request.versions) {
+        return Refuse(
+            u"--language 用于新建的版本信息，须与 --version、--file-version 或 "
+            u"--product-version 同用");
+    }
     const VersionChanges& changes = request.versionChanges;
     if (BothVersions(changes, u"FileVersion", changes.fileVersion)) {
         return Refuse(u"--file-version 不能与 --version FileVersion=… 同用");
@@ -416,6 +433,9 @@ std::u16string HelpText() {
            u"                             文件没有的键会添加\n"
            u"  --file-version A.B.C.D     文件版本号：四个 0 到 65535 的数\n"
            u"  --product-version A.B.C.D  产品版本号\n"
+           u"  --language 语言            "
+           u"文件原来没有版本信息时，新建的版本信息所用的语言：十六进制\n"
+           u"                             （如 0x0409）或 zh-CN、en-US 这样的标记；默认 zh-CN\n"
            u"  --backup                   修改前在目标旁复制一份“路径_bak”\n"
            u"  --dry-run                  只检查并列出将做的修改，不写入\n"
            u"  --allow-unsigning          允许修改已签名文件的版本信息（签名随之失效）\n"
@@ -454,6 +474,8 @@ std::u16string HelpText() {
            u"  quorvane-cli set --version \"CompanyName=Telvaro Software Co., Ltd.\" --version "
            u"LegalTrademarks=Telvaro™ app.exe\n"
            u"  quorvane-cli set --file-version 1.2.3.4 --product-version 1.2.0.0 app.exe\n"
+           u"  quorvane-cli set --language en-US --file-version 1.0.0.0 --version "
+           u"CompanyName=Telvaro tool.exe\n"
            u"  quorvane-cli set --backup --version CompanyName=Telvaro app.exe\n"
            u"  quorvane-cli set --dry-run --json --attrib -A *.log\n"
            u"  quorvane-cli set --allow-unsigning --version LegalCopyright=\"© 2024 Telvaro\" "

@@ -28,6 +28,8 @@ struct CliCommand {
     // set --times-from: the file whose three times every target takes; request.times is set and
     // request.newTimes are left for the console to fill from that file (their shifts set).
     std::optional<std::u16string> timesFrom;
+    // set --language: the language of a version resource made for a file without one.
+    std::optional<uint16_t> language;
     ModifyRequest request;
 };
 

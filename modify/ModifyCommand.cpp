@@ -21,7 +21,10 @@ class Modification {
         ModifyState state{};
         state.targetLoaded = target_ != nullptr;
         state.isFolder = target_ && target_->IsFolder();
-        state.hasVersionInfo = target_ && target_->version.state != LoadedVersion::State::None;
+        // A program without version information gets it where the request may add it.
+        state.hasVersionInfo =
+            target_ && (target_->version.state != LoadedVersion::State::None ||
+                        (target_->version.addable && request_.versionGrowth.allowed));
         for (ModifyStep step = ModifyStep::Start; step != ModifyStep::End;) {
             listener_.Refresh(request_);
             state.backupTicked = request_.backup;

@@ -44,7 +44,8 @@ std::u16string ModifyMessage(const ModifyReport& report) {
         case ModifyEvent::NoFixedVersion:
             return u"版本信息中没有固定版本号!\n版本信息未修改!";
         case ModifyEvent::NoRoom: {
-            static const char16_t* const kCauses[] = {u"资源节中没有足够的空间"};
+            static const char16_t* const kCauses[] = {u"资源节中没有足够的空间",
+                                                      u"文件末尾有附加数据", u"节表没有空间"};
             return std::u16string(u"版本信息放不下：") + kCauses[report.index] +
                    u"!\n版本信息未修改!";
         }
@@ -66,6 +67,8 @@ std::u16string PlacementText(VersionPlacement placement) {
             return u"原位";
         case VersionPlacement::FreeSpace:
             return u"移到资源节空闲处";
+        case VersionPlacement::NewSection:
+            return u"新增节";
     }
     return u"";
 }

@@ -42,7 +42,12 @@ class Walk {
         for (size_t i = 0; i < entries.size(); i += 8) {
             ResourceEntry entry{U32(&entries[i]), {}, kNoTable, {}, 0};
             const uint32_t target = U32(&entries[i + 4]);
-            if ((entry.id & kHigh) && !Name(entry.id & ~kHigh, entry.name)) return kNoTable;
+            // The named entries come first, as many as the table says, each with its name.
+            const bool named = i / 8 < U16(head + 12);
+            if (named != ((entry.id & kHigh) != 0) ||
+                (named && !Name(entry.id & ~kHigh, entry.name))) {
+                return kNoTable;
+            }
             if (target & kHigh) {
                 entry.table = Table(target & ~kHigh, level + 1);
                 if (entry.table == kNoTable) return kNoTable;
@@ -90,7 +95,88 @@ class Walk {
     uint32_t budget_;  // the entries that may still be read
 };
 
+// The entry `id` of the table, added in its place among the integer ids where it is missing;
+// null when it is there but leads elsewhere than `toTable` says.
+ResourceEntry* Child(ResourceDirectory& directory, uint32_t table, uint32_t id, bool toTable) {
+    std::vector<ResourceEntry>* entries = &directory.tables[table].entries;
+    size_t i = 0;
+    while (i < entries->size() && ((*entries)[i].id & kHigh || (*entries)[i].id < id)) ++i;
+    if (i < entries->size() && (*entries)[i].id == id) {
+        return ((*entries)[i].table != kNoTable) == toTable ? &(*entries)[i] : nullptr;
+    }
+    ResourceEntry entry{id, {}, kNoTable, {}, 0};
+    if (toTable) {
+        entry.table = static_cast<uint32_t>(directory.tables.size());
+        directory.tables.emplace_back();
+        entries = &directory.tables[table].entries;
+    }
+    return &*entries->insert(entries->begin() + i, std::move(entry));
+}
+
+void Put16(uint8_t* at, size_t value) {
+    at[0] = static_cast<uint8_t>(value);
+    at[1] = static_cast<uint8_t>(value >> 8);
+}
+void Put32(uint8_t* at, uint32_t value) {
+    Put16(at, value);
+    Put16(at + 2, value >> 16);
+}
+
 }  // namespace
+
+ResourceEntry* AddVersionEntries(ResourceDirectory& directory, uint16_t language) {
+    if (directory.tables.empty()) directory.tables.emplace_back();
+    const ResourceEntry* type = Child(directory, 0, 16, true);
+    const ResourceEntry* name = type ? Child(directory, type->table, 1, true) : nullptr;
+    if (!name || !directory.tables[name->table].entries.empty()) return nullptr;
+    return Child(directory, name->table, language, false);
+}
+
+std::vector<uint8_t> WriteResourceDirectory(const ResourceDirectory& directory) {
+    std::vector<uint32_t> tables;
+    size_t names = 0, data = 0;
+    for (const ResourceTable& table : directory.tables) {
+        tables.push_back(static_cast<uint32_t>(names));
+        names += 16 + 8 * table.entries.size();
+    }
+    size_t end = names;
+    for (const ResourceTable& table : directory.tables) {
+        for (const ResourceEntry& entry : table.entries) {
+            if (entry.id & kHigh) end += 2 + 2 * entry.name.size();
+            if (entry.table == kNoTable) data += 16;
+        }
+    }
+    std::vector<uint8_t> out(((end + 3) & ~size_t{3}) + data);
+    data = out.size() - data;
+    for (size_t i = 0; i < directory.tables.size(); ++i) {
+        const ResourceTable& table = directory.tables[i];
+        uint8_t* head = &out[tables[i]];
+        std::memcpy(head, table.head, 12);
+        size_t named = 0;
+        for (const ResourceEntry& entry : table.entries) named += (entry.id & kHigh) != 0;
+        Put16(head + 12, named);
+        Put16(head + 14, table.entries.size() - named);
+        for (size_t j = 0; j < table.entries.size(); ++j) {
+            const ResourceEntry& entry = table.entries[j];
+            uint8_t* at = head + 16 + 8 * j;
+            Put32(at, entry.id & kHigh ? kHigh | static_cast<uint32_t>(names) : entry.id);
+            if (entry.id & kHigh) {
+                Put16(&out[names], entry.name.size());
+                for (size_t k = 0; k < entry.name.size(); ++k)
+                    Put16(&out[names + 2 + 2 * k], entry.name[k]);
+                names += 2 + 2 * entry.name.size();
+            }
+            if (entry.table != kNoTable) {
+                Put32(at + 4, kHigh | tables[entry.table]);
+            } else {
+                Put32(at + 4, static_cast<uint32_t>(data));
+                std::memcpy(&out[data], entry.data, 16);
+                data += 16;
+            }
+        }
+    }
+    return out;
+}
 
 bool ReadResourceDirectory(const PeFileReader& read, uint64_t fileSize, const PeImage& image,
                            uint64_t leftOut, ResourceDirectory& directory) {

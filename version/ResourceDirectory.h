@@ -46,6 +46,16 @@ struct ResourceDirectory {
 bool ReadResourceDirectory(const PeFileReader& read, uint64_t fileSize, const PeImage& image,
                            uint64_t leftOut, ResourceDirectory& directory);
 
+// Adds the entries that lead to a version resource (type 16, name 1) in `language`, each integer
+// id in its place after the named entries and among the other ids; to a directory without tables,
+// a root first. The language's entry, whose data entry the caller fills; null when the directory
+// has a version resource of that name already, or an entry of its path leads to data.
+ResourceEntry* AddVersionEntries(ResourceDirectory& directory, uint16_t language);
+
+// The directory's bytes, as they lie from its start: every table in order, then the names, then
+// the data entries, 4-byte aligned; the data stays where the data entries say it is.
+std::vector<uint8_t> WriteResourceDirectory(const ResourceDirectory& directory);
+
 // The parts of `within` that none of `used` (sorted) covers, in order.
 std::vector<FileRange> Gaps(FileRange within, const std::vector<FileRange>& used);
 

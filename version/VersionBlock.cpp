@@ -29,7 +29,7 @@ struct Entry {
     size_t value;
     size_t valueBytes;
     size_t children;
-    bool inBytes;  // a text whose value length counts bytes
+    bool inBytes;  // a value length that counts bytes
 };
 
 class Tree {
@@ -55,6 +55,7 @@ class Tree {
         const uint16_t valueLength = U16(bytes_ + at + 2);
         const bool text = U16(bytes_ + at + 4) == kTextValue;
         entry.valueBytes = text ? size_t{valueLength} * 2 : valueLength;
+        entry.inBytes = !text;
         // Some resource compilers count a string's value in bytes rather than in units.
         if (entry.valueBytes > room && text) {
             entry.valueBytes = valueLength;
@@ -322,5 +323,25 @@ std::optional<VersionBuffer> RebuildVersionBlock(const VersionBuffer& block,
     });
     writer.Close(at);
     if (writer.out.size() > 0xFFFF) return std::nullopt;
+    return writer.out;
+}
+
+VersionBuffer NewVersionBlock(const VersionTranslation& pair, uint32_t fileType) {
+    BlockWriter writer;
+    const size_t root = writer.Open(kFixedInfoSize, 0, "VS_VERSION_INFO");
+    const uint32_t fixed[13] = {kFixedSignature, 0x10000, 0, 0, 0, 0, 0x3F, 0, 0x40004, fileType};
+    for (const uint32_t word : fixed) writer.Unit(word), writer.Unit(word >> 16);
+    char name[9];
+    TableName(pair, name);
+    const size_t strings = writer.Open(0, 1, "StringFileInfo");
+    writer.Close(writer.Open(0, 1, name));
+    writer.Close(strings);
+    const size_t vars = writer.Open(0, 1, "VarFileInfo");
+    const size_t translation = writer.Open(4, 0, "Translation");
+    writer.Unit(pair.language);
+    writer.Unit(pair.codePage);
+    writer.Close(translation);
+    writer.Close(vars);
+    writer.Close(root);
     return writer.out;
 }

@@ -22,7 +22,8 @@ struct VersionValue {
     // text's start to the entry's end (or its first child), whatever the text stored now.
     uint32_t room;
     uint32_t entry;  // the entry's first byte; its value length word follows the length word
-    bool inBytes;    // that word counts bytes, as some resource compilers write it, not units
+    bool inBytes;    // that word counts bytes (a binary value's, or a text's as some resource
+                     // compilers write it), not units
 };
 
 // A new text for one of kVersionStringKeys.
@@ -88,3 +89,7 @@ std::optional<VersionBuffer> RebuildVersionBlock(const VersionBuffer& block,
                                                  const VersionTranslation& pair,
                                                  const std::vector<VersionEdit>& edits);
 
+// The block of a file that has none, as resource compilers write one: a VS_FIXEDFILEINFO of
+// version 0.0.0.0 for 32-bit Windows (VOS_NT_WINDOWS32) and the file type given (VFT_APP 1 or
+// VFT_DLL 2), an empty string table for the pair, and the pair as the Translation value.
+VersionBuffer NewVersionBlock(const VersionTranslation& pair, uint32_t fileType);

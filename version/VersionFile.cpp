@@ -110,7 +110,8 @@ class FileReader {
 };
 
 // Nothing when the file's bytes cannot be read (`error` says why) or hold no consistent version
-// resource (`error` is ERROR_INVALID_DATA). `image` is the file's PE image, when it is one.
+// resource (`error` is ERROR_INVALID_DATA); a resource without a block for a PE image without one.
+// `image` is the file's PE image, when it is one.
 std::optional<VersionResource> ReadVersionResource(HANDLE file, const PeFileReader& read,
                                                    DWORD& error, std::optional<PeImage>& image) {
     error = ERROR_INVALID_DATA;
@@ -121,7 +122,10 @@ std::optional<VersionResource> ReadVersionResource(HANDLE file, const PeFileRead
     }
     const uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
     image = ReadPeImage(read, fileSize, PreferredLanguages());
-    return image ? ReadVersionResource(read, fileSize, *image) : std::nullopt;
+    if (!image) return std::nullopt;
+    // An image without version information: a resource without a block, to be made.
+    if (!image->version) return VersionResource{fileSize, *image, 0, {}, {}};
+    return ReadVersionResource(read, fileSize, *image);
 }
 
 }  // namespace
@@ -138,7 +142,8 @@ LoadedVersion ReadVersionStrings(const CString& path) {
     // Bytes that are there but hold no version resource are no failure.
     if (error != ERROR_INVALID_DATA && error != ERROR_HANDLE_EOF) loaded.error = error;
     loaded.isSigned = image && image->certificate;
-    if (!resource) return loaded;
+    loaded.addable = resource && resource->block.empty();
+    if (!resource || resource->block.empty()) return loaded;
     if (const std::optional<VersionFixedInfo>& fixed = resource->table.fixed) {
         loaded.fileVersion = fixed->fileVersion;
         loaded.productVersion = fixed->productVersion;

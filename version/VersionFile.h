@@ -36,6 +36,9 @@ struct LoadedVersion {
     // Why the file could not be opened or read (ERROR_SUCCESS when it could): its state is then
     // None, whatever it holds.
     DWORD error = ERROR_SUCCESS;
+    // A PE image without version information (State::None), to which a store with growth allowed
+    // adds a version resource.
+    bool addable = false;
 };
 
 // The reads leave the file's last-access time as it was (UntouchedFile).

@@ -46,12 +46,23 @@ StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& 
                            const VersionTranslation& loaded, const VersionChanges& changes,
                            const VersionGrowth& growth) {
     const StorePlan refused{StorePlan::Outcome::Refused, 0};
-    const VersionBuffer& block = resource.block;
-    const VersionTable& table = resource.table;
+    // A file without version information gets the block of one, in the language asked for, of
+    // the type that its image has.
+    const bool made = resource.block.empty();
+    uint8_t characteristics[2] = {};
+    if (made && (!growth.allowed || !read(resource.image.fileHeader + 18, characteristics, 2))) {
+        return refused;
+    }
+    const VersionBuffer fresh =
+        made ? NewVersionBlock({growth.language, 1200}, characteristics[1] & 0x20 ? 2 : 1)
+             : VersionBuffer();  // IMAGE_FILE_DLL: VFT_DLL, else VFT_APP
+    const VersionBuffer& block = made ? fresh : resource.block;
+    const VersionTable table =
+        made ? *ReadVersionTable(block.data(), block.size()) : resource.table;
     // The keys of the edits are those of the loaded translation's table; a fixed version alone
     // follows whatever table the file holds now.
-    if ((!changes.strings.empty() && !(table.translation == loaded)) ||
-        CoversChecksum(resource.image, resource.offset, block.size())) {
+    if ((!made && !changes.strings.empty() && !(table.translation == loaded)) ||
+        CoversChecksum(resource.image, resource.offset, resource.block.size())) {
         return refused;
     }
     if ((changes.fileVersion || changes.productVersion) && !table.fixed) {
@@ -59,7 +70,8 @@ StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& 
     }
     HeldKeys held{};
     for (size_t key = 0; key < kVersionStringKeyCount; ++key)
-        held[key] = table.values[key].has_value();
+        held[key] = table.values[key].has_value() ||
+                    (made && (key == kFileVersionKey || key == kProductVersionKey));
     const std::vector<VersionEdit> edits = StringEdits(changes, held);
     // Each text that fits its room is rewritten there; the others grow the block, if allowed.
     VersionBuffer rewritten = block;
@@ -85,11 +97,12 @@ StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& 
     if (changes.productVersion) {
         PutFixed(rewritten, table.fixed->offset + kFixedProductVersion, *changes.productVersion);
     }
-    if (!grown.empty()) {
+    if (!grown.empty() || made) {
         const std::optional<VersionBuffer> rebuilt =
             RebuildVersionBlock(rewritten, *table.translation, grown);
-        if (!rebuilt) return {StorePlan::Outcome::TooLong, grown.front().key};
-        return PlaceVersionBlock(resource, read, *rebuilt);
+        if (!rebuilt) return {StorePlan::Outcome::TooLong, grown.empty() ? 0 : grown.front().key};
+        return made ? PlaceNewVersionResource(resource, read, *rebuilt, growth.language)
+                    : PlaceVersionBlock(resource, read, *rebuilt);
     }
 
     StorePlan plan{StorePlan::Outcome::Write, 0};

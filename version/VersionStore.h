@@ -37,19 +37,27 @@ struct VersionChanges {
 // edits each string within its room).
 struct VersionGrowth {
     // A text longer than its room, or a key that the first translation's table lacks, rebuilds
-    // the block (RebuildVersionBlock), which is then placed anew.
+    // the block (RebuildVersionBlock), which is then placed anew; a PE image without version
+    // information gets a version resource.
     bool allowed = false;
+    // The language of a version resource made anew, with code page 1200 (Unicode).
+    uint16_t language = 0x0804;
 };
 
-// Where a store puts the version block.
+// Where a store puts the version block (for a version resource made anew: the resource directory
+// and the block after it).
 enum class VersionPlacement {
-    InPlace,    // where it was: within the strings' rooms, or grown into the free bytes after it
-    FreeSpace,  // moved to free space of the resource section
+    InPlace,     // where it was: within the strings' rooms, or grown into the free bytes after it
+    FreeSpace,   // moved to free space of the resource section
+    NewSection,  // into a section added at the end of the image
 };
 
-// Why a rebuilt block has nowhere to go.
+// Why a rebuilt block has nowhere to go: the resource section has no free range large enough, nor
+// can a section be added, because...
 enum class NoRoomCause {
-    ResourceSection,  // the resource section has no free range large enough
+    ResourceSection,  // ...the image's alignments or sizes leave no room for one
+    AppendedData,     // ...data other than a certificate table follows the sections' data
+    SectionTable,     // ...the headers hold no room for one more section header
 };
 
 // Bytes that a store writes at a file offset.
@@ -89,8 +97,11 @@ struct StorePlan {
 // rewritten safely (the checksum field inside it, a text that holds a zero, a change inside the
 // certificate table or its directory entry). The strings written are StringEdits'. Each text that
 // fits its room is rewritten there; with growth allowed, the others rebuild the block, placed
-// where it disturbs least (PlaceVersionBlock). Every text is checked before any is written, and
-// the checksum is moved by what the writes change. `read` reads the file for a placement.
+// where it disturbs least (PlaceVersionBlock), and a resource without a block (a PE image without
+// version information) gets one (NewVersionBlock, PlaceNewVersionResource), whose FileVersion and
+// ProductVersion strings follow the fixed versions given. Every text is checked before any is
+// written, and the checksum is moved by what the writes change. `read` reads the file for a
+// placement.
 StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& read,
                            const VersionTranslation& loaded, const VersionChanges& changes,
                            const VersionGrowth& growth = {});

@@ -158,12 +158,17 @@ TEST_F(Cli, RefusesATargetWholeAndGoesOnWithTheNext) {
         return ReadAll(program) == before &&
                !(::GetFileAttributesW(program.c_str()) & FILE_ATTRIBUTE_HIDDEN);
     };
-    // Checked before anything is written: a text that fits nowhere in the file; and a dry run, its
-    // times shown as show shows them.
+    // Checked before anything is written: a text that fits nowhere in a file with data appended
+    // (its resource section full, no section may be added); and a dry run, its times shown as show
+    // shows them.
+    const std::wstring appended = Fixture(L"ver_english", L"c.exe");
+    const std::string full = ReadAll(appended);
     const Ran ran = RunCli(L"set --backup --attrib +H --version Comments=" +
-                           std::wstring(300, L'长') + L" " + Quoted(program));
-    EXPECT_EQ(ran.status, 1u) << ran.out;
-    EXPECT_TRUE(unchanged() && ran.out.empty()) << ran.err;
+                           std::wstring(300, L'长') + L" " + Quoted(appended));
+    EXPECT_EQ(ran.err, Utf8(appended) + ": 版本信息放不下：文件末尾有附加数据! 版本信息未修改!\n");
+    EXPECT_TRUE(ReadAll(appended) == full && !(::GetFileAttributesW(appended.c_str()) & 2) &&
+                ::GetFileAttributesW((appended + L"_bak").c_str()) == INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(ran.status == 1 && ran.out.empty()) << ran.out;
     const Ran dry = RunCli(
         L"set --dry-run --attrib +H --version FileVersion=X --modified "
         L"2020-01-01T00:00:00Z " +
@@ -227,6 +232,17 @@ TEST_F(Cli, StringsGrowBeyondTheirRoomsKeysAreAddedAndAShortenedStringKeepsItsRo
         nlohmann::json::parse(RunCli(L"show --json " + Quoted(winver)).out);
     EXPECT_EQ(shown[0]["version"]["strings"]["Comments"], Utf8(L"新增的备注"));
     EXPECT_EQ(shown[0]["version"]["strings"]["ProductName"], "Wine");
+    // A program without version information gets it, in a new section: in the language given.
+    const std::wstring none = Fixture(L"ver_none", L"none.exe");
+    const std::wstring stamp = L" --language en-US --file-version 1.2.0.0 --version CompanyName=T ";
+    EXPECT_NE(RunCli(L"set --dry-run" + stamp + Quoted(none)).out.find("版本信息: 新增节"),
+              std::string::npos);
+    EXPECT_EQ(RunCli(L"set" + stamp + Quoted(none)).status, 0u);
+    const nlohmann::json made = nlohmann::json::parse(RunCli(L"show --json " + Quoted(none)).out);
+    EXPECT_EQ(made[0]["version"]["language"], 0x0409);
+    EXPECT_EQ(made[0]["version"]["fileVersion"], "1.2.0.0");
+    EXPECT_EQ(made[0]["version"]["strings"]["FileVersion"], "1.2.0.0");
+    EXPECT_EQ(made[0]["version"]["strings"]["CompanyName"], "T");
 }
 
 TEST_F(Cli, SignedProgramsAndTimesFromAnotherFile) {

@@ -68,6 +68,7 @@ std::string Describe(const CliCommand& c) {
     if (const auto& v = r.versionChanges.fileVersion) out << " f" << Narrow(FixedVersionText(*v));
     if (const auto& v = r.versionChanges.productVersion)
         out << " p" << Narrow(FixedVersionText(*v));
+    if (r.versionGrowth.language != 0x0804) out << " l" << std::hex << r.versionGrowth.language;
     for (const std::u16string& path : c.paths) out << " " << Narrow(path);
     if (c.pathsFrom) out << " list:" << Narrow(*c.pathsFrom);
     return out.str();
@@ -103,6 +104,9 @@ TEST(CommandLine, EachOptionFillsItsPartOfTheRequest) {
              {u"-h", "H"},
              {u"/?", "H"},
              {u"--help x", "H"},
+             {u"set --language EN-us --version Comments=c x", "TclV 3=c l409 x"},
+             {u"set --file-version 1.2.3.4 --language=0x0C0A x", "TclV f1.2.3.4 lc0a x"},
+             {u"set --language 1004 --product-version 1.2.3.4 x", "TclV p1.2.3.4 l1004 x"},
              {u"--version", "V"},
              {u"shell-menu", "Ms"},
              {u"shell-menu install", "Mi"},
@@ -158,8 +162,12 @@ TEST(CommandLine, RefusalsNameWhatIsWrong) {
              {u"set --file-version 1.2.3 a", u"1.2.3"},
              {u"set --product-version 1.2.3.4 --product-version 1.2.3.4 a", u"--product-version"},
              {u"set --file-version 1.2.3.4 --version FileVersion=1.2.3.4 a", u"--file-version"},
-             {u"set --product-version 1.2.3.4 --version productversion=x a",
-              u"--product-version"}}) {
+             {u"set --product-version 1.2.3.4 --version productversion=x a", u"--product-version"},
+             {u"set --language xx-YY --version Comments=c a", u"xx-YY"},
+             {u"set --language 0x10000 --version Comments=c a", u"0x10000"},
+             {u"set --language 0xG --version Comments=c a", u"0xG"},
+             {u"set --language en-US --attrib +R a", u"--language"},
+             {u"set --language en-US --language en-US --version Comments=c a", u"--language"}}) {
         const CliParse parsed = Parse(line);
         EXPECT_FALSE(parsed.command) << Describe(*parsed.command);
         EXPECT_NE(parsed.error.find(named), std::u16string::npos) << Narrow(line);
@@ -203,11 +211,12 @@ TEST(CommandLine, EveryExampleOfTheHelpParsesAndTheyUseEveryOption) {
                 used.insert(arg.substr(0, arg.find(u'=')));
         }
     }
-    EXPECT_EQ(
-        used,
-        (std::set<std::u16string>{
-            u"--",         u"--accessed",       u"--allow-unsigning", u"--attrib",  u"--backup",
-            u"--created",  u"--dry-run",        u"--file-version",    u"--help",    u"--json",
-            u"--modified", u"--paths-from",     u"--product-version", u"--quiet",   u"--recurse",
-            u"--shift",    u"--shift-modified", u"--times-from",      u"--version", u"-r"}));
+    EXPECT_EQ(used,
+              (std::set<std::u16string>{u"--",           u"--accessed",        u"--allow-unsigning",
+                                        u"--attrib",     u"--backup",          u"--created",
+                                        u"--dry-run",    u"--file-version",    u"--help",
+                                        u"--json",       u"--language",        u"--modified",
+                                        u"--paths-from", u"--product-version", u"--quiet",
+                                        u"--recurse",    u"--shift",           u"--shift-modified",
+                                        u"--times-from", u"--version",         u"-r"}));
 }

@@ -400,39 +400,61 @@ TEST(VersionStore, WritesTheChangedSpanWithAValidChecksumOrRefusesTheWholeStore)
     }
 }
 
-// A store that grows strings of the file, as planned and written: where the block goes and each
-// span written, or why nothing is. The file it leaves must read the new strings beside the old
-// ones, with a valid checksum.
+// A store that grows strings of the file, or gives it the version resource that it lacks (in
+// 0x0409), as planned and written: where the block goes and each span written, or why nothing is.
+// The file it leaves must read the new strings beside the old ones, with a valid checksum.
 static std::string Grow(Bytes file, const VersionChanges& changes) {
     Put32(file, 0x98, SystemChecksum(file, 0x98));
     const Bytes before = file;
+    const std::optional<PeImage> read = ReadImage(before);
+    if (!read) return "unreadable";
+    const PeImage& image = *read;
+    const VersionResource resource =
+        image.version ? *ReadVersionResource(Reader(before), before.size(), image)
+                      : VersionResource{before.size(), image, 0, {}, {}};
     const StorePlan plan =
-        PlanVersionStore(*ReadVersionResource(Reader(before), file.size(), *ReadImage(before)),
-                         Reader(before), {0x0804, 0x04B0}, changes, {true});
+        PlanVersionStore(resource, Reader(before), {0x0804, 0x04B0}, changes, {true, 0x0409});
+    const char* causes[] = {"no room: sizes", "no room: appended data", "no room: section table"};
     if (plan.outcome != StorePlan::Outcome::Write)
-        return plan.outcome == StorePlan::Outcome::NoRoom ? "no room" : "refused";
-    std::string out = plan.placement == VersionPlacement::InPlace ? "in place" : "moved";
+        return plan.outcome == StorePlan::Outcome::NoRoom ? causes[int(plan.cause)] : "refused";
+    std::string out = (const char*[]){"in place", "moved", "new section"}[int(plan.placement)];
     for (const FileWrite& write : plan.writes) {
         char span[32];
         std::snprintf(span, sizeof span, " %#zx+%#zx", size_t(write.offset), write.bytes.size());
         out += span;
+        file.resize(std::max(file.size(), write.offset + write.bytes.size()));
         std::copy(write.bytes.begin(), write.bytes.end(), file.begin() + write.offset);
     }
     Put32(file, 0x98, plan.checksum);
     EXPECT_EQ(plan.checksum, SystemChecksum(file, 0x98));
+    const std::optional<PeImage> again = ReadImage(file);
     const std::optional<VersionResource> after =
-        ReadVersionResource(Reader(file), file.size(), *ReadImage(file));
-    for (const auto& [key, text] :
-         {std::pair{0, u"1.0.0.123"}, {5, u"示例产品的新名称"}, {11, u"sample.exe"}}) {
-        EXPECT_EQ(StoredText(after->block, *after->table.values[key]), text) << out;
+        again ? ReadVersionResource(Reader(file), file.size(), *again) : std::nullopt;
+    if (!after) return out + " unreadable";
+    // Each key as edited, else as it was, else following its fixed version.
+    for (size_t key = 0; key < kVersionStringKeyCount; ++key) {
+        const auto edit = std::find_if(changes.strings.begin(), changes.strings.end(),
+                                       [key](const VersionEdit& e) { return e.key == key; });
+        const std::optional<VersionValue>&value = resource.table.values[key],
+              &now = after->table.values[key];
+        const std::optional<FixedVersion>& fixed = key == kFileVersionKey ? changes.fileVersion
+                                                   : key == kProductVersionKey
+                                                       ? changes.productVersion
+                                                       : std::nullopt;
+        EXPECT_EQ(now ? StoredText(after->block, *now) : u"-",
+                  edit != changes.strings.end() ? edit->text
+                  : value                       ? StoredText(resource.block, *value)
+                  : fixed                       ? FixedVersionText(*fixed)
+                                                : u"-")
+            << out << " " << key;
     }
     return out;
 }
 
-TEST(VersionPlacement, GrowsWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
+TEST(VersionPlacement, GoesWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
     // ProductName longer, OriginalFilename added: kBlock's 0x1A8 bytes become 0x1F4. In a section
     // from 0x200 to 0x600: the directory, the data entry at 0x250, the block at 0x260; another
-    // language's data after it where there are two.
+    // language's data after it where there are two. A new section's header goes at 0x170.
     const VersionChanges grow{{{5, u"示例产品的新名称"}, {11, u"sample.exe"}}};
     const Bytes alone = MakePeFile({{0x0804, kBlock}}, 0x400).bytes;
     const auto two = [](size_t other) {  // the block at 0x278, the other data at 0x420
@@ -446,23 +468,68 @@ TEST(VersionPlacement, GrowsWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
         Put16(f, 0x46, 2), Put32(f, 0x178, 0x100), Put32(f, 0x17C, 0x2000);
         Put32(f, 0x180, 0x200), Put32(f, 0x184, 0x600);
     };
-    const std::tuple<const char*, Bytes, Change, const char*> layouts[] = {
+    // The section ending with the block and the file with it, then `more`.
+    const auto packed = [=](size_t end, Change more = Put(0, 0x5A4D, 2), int shift = 0) {
+        return [=](Bytes& f) {
+            const uint32_t size = uint32_t(end - 0x200);
+            Put32(f, 0x150 - shift, size), Put32(f, 0x158 - shift, size);
+            Put32(f, 0xDC - shift, size), f.resize(end), more(f);
+        };
+    };
+    const Change signature = [](Bytes& f) { f.resize(0x418, 0xC5), Certificate(0x408, 16)(f); };
+    const std::string added = " 0x170+0x28 0x46+0x2 0x90+0x4 0x60+0x4";
+    const std::tuple<const char*, Bytes, Change, std::string> layouts[] = {
         {"slack after it", alone, {}, "in place 0x260+0x1f4 0x250+0x8"},
         {"its virtual size ends with it", alone, both(section(8, 0x208), Put(0xDC, 0x60)),
-         "in place 0x260+0x1f4 0x250+0x8 0x150+0x4"},
+         "in place 0x260+0x1f4 0x150+0x4 0x250+0x8"},
         {"relocations after, data appended, a certificate table", alone,
          both(relocations, Certificate(0x900, 0x100)), "in place 0x260+0x1f4 0x250+0x8"},
-        {"packed: the section ends with it", alone, both(section(8, 0x208), section(16, 0x208)),
-         "no room"},
         {"another's data after it, free space at the end",
          two(484),
          {},
          "moved 0x604+0x1f4 0x258+0x8 0x278+0x1a8"},
-        {"another's data after it, too little free space", two(100), {}, "no room"},
+        {"another's data after it, too little free space", two(100), packed(0x600),
+         "new section 0x600+0x200" + added + " 0x258+0x8 0x278+0x1a8"},
         {"a debug directory in the slack", alone, both(Put(0xF8, 0x1240), Put(0xFC, 16)),
-         "no room"},
-        {"a certificate table in the slack", alone, Certificate(0x440, 16), "no room"}};
+         "no room: appended data"},
+        {"a certificate table in the slack", alone, Certificate(0x440, 16),
+         "no room: appended data"},
+        // Packed: a new section, where the headers have room and nothing but a certificate table
+        // follows the sections' data.
+        {"packed", alone, packed(0x408),
+         "new section 0x408+0x3f8" + added + " 0x250+0x8 0x260+0x1a8"},
+        {"packed, signed", alone, packed(0x408, signature),
+         "new section 0x408+0x3f8 0x800+0x10 0xe8+0x4" + added + " 0x250+0x8 0x260+0x1a8"},
+        {"packed, PE32", MakePeFile({{0x0804, kBlock}}, 0, 0, true).bytes,
+         packed(0x408, Put(0, 0x5A4D, 2), 16),
+         "new section 0x408+0x3f8 0x160+0x28 0x46+0x2 0x90+0x4 0x60+0x4 0x250+0x8 0x260+0x1a8"},
+        {"packed, data appended", alone, packed(0x408, [](Bytes& f) { f.push_back(1); }),
+         "no room: appended data"},
+        {"packed, a symbol table", alone,
+         packed(0x408, [](Bytes& f) { f.resize(0x440), Put(0x4C, 0x408)(f); }),
+         "no room: appended data"},
+        {"packed, something in the headers' room", alone, packed(0x408, Put(0x190, 1)),
+         "no room: section table"},
+        {"packed, bound imports there", alone,
+         packed(0x408, both(Put(0x120, 0x170), Put(0x124, 0x30), Put(0x170, 0))),
+         "no room: section table"},
+        {"packed, headers without room", alone, packed(0x408, Put(0x94, 0x190)),
+         "no room: section table"}};
     for (const auto& [name, file, change, expected] : layouts) {
         EXPECT_EQ(Grow(change ? Changed(file, change) : file, grow), expected) << name;
+    }
+    // A version resource made for a file without one: the directory written anew, with the
+    // block after it, where the old directory was; in a new section where it has no room or the
+    // file has no resources.
+    const VersionChanges stamp{{{7, u"Telvaro"}, {3, u"新增"}}, FixedVersion{1, 2, 3, 4}};
+    const Bytes none = MakePeFile({}).bytes;
+    const std::tuple<const char*, Bytes, Change, std::string> made[] = {
+        {"resources but no version", none, {}, "in place 0x200+0x1e8 0xd8+0x8"},
+        {"resources packed", none, packed(0x248),
+         "new section 0x248+0x3b8" + added + " 0xd8+0x8 0x200+0x48"},
+        {"no resources", none, both(Put(0xD8, 0), Put(0xDC, 0), [](Bytes&) {}),
+         "new section 0x400+0x200" + added + " 0xd8+0x8"}};
+    for (const auto& [name, file, change, expected] : made) {
+        EXPECT_EQ(Grow(change ? Changed(file, change) : file, stamp), expected) << name;
     }
 }

@@ -81,10 +81,10 @@ inline Bytes VersionBlock(const std::vector<std::pair<std::u16string, std::u16st
     return out;
 }
 
-// A PE32+ image whose last section, ".rsrc" (RVA 0x1000), holds one version resource (type 16,
-// name 1) in each language given, after a type with a name as many programs have, and `appended`
-// bytes after the section. `empty` sections that the file holds no byte of come before it in the
-// section table.
+// A PE32+ image (PE32 with `pe32`) whose last section, ".rsrc" (RVA 0x1000), holds one version
+// resource (type 16, name 1) in each language given, after a type with a name as many programs
+// have, and `appended` bytes after the section. `empty` sections that the file holds no byte of
+// come before it in the section table.
 struct PeFile {
     Bytes bytes;
     size_t rsrc = 0;                  // where the section's data starts: the resource directory
@@ -93,11 +93,12 @@ struct PeFile {
 };
 
 inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resources,
-                         size_t appended = 0, uint32_t empty = 0) {
+                         size_t appended = 0, uint32_t empty = 0, bool pe32 = false) {
     PeFile file;
     Bytes& b = file.bytes;
     const uint32_t count = static_cast<uint32_t>(resources.size());
-    const size_t header = 0x148 + 40 * empty;  // .rsrc's section header
+    const size_t shift = pe32 ? 16 : 0;                // PE32's optional header is 16 bytes shorter
+    const size_t header = 0x148 - shift + 40 * empty;  // .rsrc's section header
     const size_t rsrc = file.rsrc = (header + 40 + 0x1FF) & ~size_t{0x1FF};
     file.dataEntries = rsrc + 0x48 + 8 * count;
     b.assign(file.dataEntries + 16 * count, 0);
@@ -108,23 +109,24 @@ inline PeFile MakePeFile(const std::vector<std::pair<uint16_t, Bytes>>& resource
     }
     b.resize((b.size() + 0x1FF) & ~size_t{0x1FF});
     const uint32_t raw = static_cast<uint32_t>(b.size() - rsrc), at = static_cast<uint32_t>(rsrc);
-    // Offset and value, in pairs: "MZ", the PE header at 0x40, x64, the sections, PE32+, the
-    // section and file alignments, the resource directory's and the section's place and size;
-    // then the types (a named one, 16) -> names (1, at +0x20) -> the languages (at +0x38) -> their
-    // data entries.
-    const size_t fields[] = {0,           0x5A4D,     0x3C,        0x40,       0x40,        0x4550,
-                             0x44,        0x8664,     0x46,        empty + 1,  0x54,        240,
-                             0x58,        0x20B,      0x78,        0x1000,     0x7C,        0x200,
-                             0xC4,        16,         0xD8,        0x1000,     0xDC,        raw,
-                             header + 8,  raw,        header + 12, 0x1000,     header + 16, raw,
-                             header + 20, at,         at + 0x0C,   1,          at + 0x0E,   1,
-                             at + 0x10,   0x80000020, at + 0x14,   0x80000020, at + 0x18,   16,
-                             at + 0x1C,   0x80000020, at + 0x2E,   1,          at + 0x30,   1,
-                             at + 0x34,   0x80000038, at + 0x46,   count};
+    // Offset and value, in pairs: "MZ", the PE header at 0x40, x64 or x86, the sections, PE32+ or
+    // PE32, the initialized data, the section and file alignments, the headers' size,
+    // the resource directory's and the section's place and size; then the types (a named one, 16)
+    // -> names (1, at +0x20) -> the languages (at +0x38) -> their data entries.
+    const size_t machine = pe32 ? 0x14C : 0x8664, magic = pe32 ? 0x10B : 0x20B;
+    const size_t fields[] = {
+        0,          0x5A4D,       0x3C,        0x40,         0x40,        0x4550,       0x44,
+        machine,    0x46,         empty + 1,   0x54,         240 - shift, 0x58,         magic,
+        0x60,       raw,          0x78,        0x1000,       0x7C,        0x200,        0x94,
+        rsrc,       0xC4 - shift, 16,          0xD8 - shift, 0x1000,      0xDC - shift, raw,
+        header + 8, raw,          header + 12, 0x1000,       header + 16, raw,          header + 20,
+        at,         at + 0x0C,    1,           at + 0x0E,    1,           at + 0x10,    0x80000020,
+        at + 0x14,  0x80000020,   at + 0x18,   16,           at + 0x1C,   0x80000020,   at + 0x2E,
+        1,          at + 0x30,    1,           at + 0x34,    0x80000038,  at + 0x46,    count};
     for (size_t i = 0; i < std::size(fields); i += 2) Put32(b, fields[i], uint32_t(fields[i + 1]));
     for (uint32_t i = 0; i < empty; ++i) {  // 4 KiB each, from 0x2000 on
-        Put32(b, 0x148 + 40 * i + 8, 0x1000);
-        Put32(b, 0x148 + 40 * i + 12, 0x2000 + 0x1000 * i);
+        Put32(b, 0x148 - shift + 40 * i + 8, 0x1000);
+        Put32(b, 0x148 - shift + 40 * i + 12, 0x2000 + 0x1000 * i);
     }
     for (uint32_t i = 0; i < count; ++i) {
         const size_t entry = file.dataEntries + 16 * i;

@@ -1,7 +1,7 @@
 # Reads every program that the Windows test grew (tests/grown) with pefile, a reader that is not
 # ours: each string table as the original's but for the strings that the test expected to change,
-# the fixed info's fields but the versions as they were, and no warning that the original did not
-# give.
+# the fixed info's fields but the versions as they were (as resource compilers write them, where
+# the original had no version information), and no warning that the original did not give.
 #   python3 grown_pefile.py <tests/grown> <cmake/wine-run> <the test program that grows them>
 # Where the test program cannot run on this machine (a 32-bit one without 32-bit support), nothing
 # was grown, and this is skipped as it was (exit status 77).
@@ -24,11 +24,16 @@ def read(path):
         for table in getattr(info, "StringTable", []):
             for key, value in table.entries.items():
                 strings[(table.LangID.decode().lower(), key.decode())] = value.decode()
-    fixed = pe.VS_FIXEDFILEINFO[0]
-    fields = {name: getattr(fixed, name) for [name] in fixed.__keys__ if "Version" not in name}
-    # The fixed file version as the text that the FileVersion string holds for it.
-    high, low = fixed.FileVersionMS, fixed.FileVersionLS
-    fields["FileVersion"] = f"{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}"
+    if hasattr(pe, "VS_FIXEDFILEINFO"):
+        fixed = pe.VS_FIXEDFILEINFO[0]
+        fields = {name: getattr(fixed, name) for [name] in fixed.__keys__ if "Version" not in name}
+        # The fixed file version as the text that the FileVersion string holds for it.
+        high, low = fixed.FileVersionMS, fixed.FileVersionLS
+        fields["FileVersion"] = f"{high >> 16}.{high & 0xFFFF}.{low >> 16}.{low & 0xFFFF}"
+    else:  # the fields of a version resource made anew, as resource compilers write them
+        fields = {"Signature": 0xFEEF04BD, "FileFlagsMask": 0x3F,
+                  "FileFlags": 0, "FileOS": 0x40004, "FileType": 2 if pe.is_dll() else 1,
+                  "FileSubtype": 0, "FileDateMS": 0, "FileDateLS": 0}
     # Not the share of zero bytes, which any change moves.
     warnings = {warning for warning in pe.get_warnings() if not warning.startswith("Byte 0x00")}
     return strings, fields, warnings

@@ -1,9 +1,11 @@
 // Version strings grown beyond their rooms and keys added, on real programs and DLLs of the system
-// folder (English tables, other layouts, keys of their own) and on a fixture with data appended:
-// each block placed where it disturbs least, read back by the platform, the program still running
-// and the DLL still loading; every byte past the sections as it was, the checksum as valid as it
-// was. The grown copies stay in tests/grown beside their originals, with the strings expected of
-// them, for a reader that is not ours (grown_pefile.py).
+// folder (English tables, other layouts, keys of their own) and on fixtures: with data appended,
+// packed (a new section), signed and packed (the certificate table moved), and without any version
+// information (a version resource made): each block placed where it disturbs least, read back by
+// the platform, the program still running and the DLL still loading; every byte past the sections
+// as it was (a certificate table byte for byte at its new place), the checksum as valid as it was.
+// The grown copies stay in tests/grown beside their originals, with the strings expected of them,
+// for a reader that is not ours (grown_pefile.py); osslsigncode signs the signed one again.
 #include <gtest/gtest.h>
 
 #include "platform/Text.h"
@@ -31,13 +33,18 @@ TEST(Grown, RealProgramsAndDllsReadRunAndLoadAfterTheirStringsGrow) {
     const std::u16string company = u"Quorvane 测试公司：a company name longer than before";
     const VersionChanges changes{{{7, company}, {3, u"新增的备注"}}, FixedVersion{7, 6, 5, 4}};
     std::string expected;  // file, table, key and value a line, for grown_pefile.py
-    enum Use { Read, Run, Load };
+    enum Use { Read, Run, Load, RunPacked, ReadPacked };
+    const auto fixture = [](const wchar_t* name) { return BuildPath(L"tests/fixtures/") + name; };
     const std::tuple<std::wstring, VersionPlacement, Use> files[] = {
         {from + L"\\tasklist.exe", VersionPlacement::InPlace, Run},
         {from + L"\\winver.exe", VersionPlacement::FreeSpace, Read},
         {from + L"\\comcat.dll", VersionPlacement::InPlace, Load},
         {from + L"\\msxml6.dll", VersionPlacement::FreeSpace, Load},
-        {BuildPath(L"tests/fixtures/ver_english.exe"), VersionPlacement::InPlace, Run}};
+        {fixture(L"ver_english.exe"), VersionPlacement::InPlace, Run},
+        {fixture(L"ver_chinese.exe"), VersionPlacement::NewSection, RunPacked},
+        {fixture(L"ver_signed.exe"), VersionPlacement::NewSection, ReadPacked},
+        {fixture(L"ver_none.exe"), VersionPlacement::NewSection, Run},
+        {fixture(L"ver_none_dll.dll"), VersionPlacement::NewSection, Load}};
     for (const auto& [source, placement, use] : files) {
         // Under a name of its own and without the mark of a Wine builtin, either of which would
         // have Wine load its own builtin in the copy's place: a program like any other.
@@ -51,21 +58,42 @@ TEST(Grown, RealProgramsAndDllsReadRunAndLoadAfterTheirStringsGrow) {
         DWORD header, computed;
         ::MapFileAndCheckSumW(file.c_str(), &header, &computed);
         const int64_t offBy = int64_t{header} - computed;
-        const LoadedVersion loaded = ReadVersionStrings(file);
-        ASSERT_EQ(loaded.state, LoadedVersion::State::Loaded) << name;
+        LoadedVersion loaded = ReadVersionStrings(file);
+        if (use >= RunPacked) {  // Comments grown to fill the resource section to its last byte
+            const std::optional<PeImage> image = ReadPeImage(
+                [&before](uint64_t at, void* into, size_t count) {
+                    return before.copy(static_cast<char*>(into), count, at) == count;
+                },
+                before.size(), {0});
+            const uint64_t at = *image->version->offset;
+            uint64_t end = 0;  // of the section that holds the block
+            for (const PeSection& section : image->sections) {
+                if (at - section.rawPointer < section.rawSize)
+                    end = section.rawPointer + section.rawSize;
+            }
+            const size_t slack =
+                end - at - VersionBlockLength(reinterpret_cast<const uint8_t*>(&before[at]), 2);
+            const std::u16string comment =
+                ToUtf16(*loaded.texts[3]) + std::u16string(slack / 2, u'-');
+            EXPECT_EQ(StoreVersionStrings(file, loaded, {{{3, comment}}}, {true}).placement,
+                      VersionPlacement::InPlace);
+            loaded = ReadVersionStrings(file);
+        }
+        ASSERT_TRUE(loaded.state == LoadedVersion::State::Loaded || loaded.addable) << name;
         const VersionStoreResult stored = StoreVersionStrings(file, loaded, changes, {true});
         EXPECT_TRUE(stored.outcome == VersionStoreResult::Outcome::Stored &&
                     stored.placement == placement)
             << name;
 
+        const VersionTranslation now = ReadVersionStrings(file).translation;
         wchar_t table[9];
-        swprintf(table, 9, L"%04x%04x", loaded.translation.language, loaded.translation.codePage);
+        swprintf(table, 9, L"%04x%04x", now.language, now.codePage);
         const auto platform = [&](const wchar_t* key) {
             return PlatformVersionString(file, key, table);
         };
         EXPECT_EQ(platform(L"CompanyName") + L"|" + platform(L"Comments") + L"|" +
                       platform(L"FileVersion") + L"|" + platform(L"ProductName"),
-                  ToWide(company) + L"|新增的备注|7.6.5.4|" + *loaded.texts[5]);
+                  ToWide(company) + L"|新增的备注|7.6.5.4|" + loaded.texts[5].value_or(L"<none>"));
         EXPECT_EQ(PlatformFixedVersions(file).substr(0, 8), L"7.6.5.4 ");
         ::MapFileAndCheckSumW(file.c_str(), &header, &computed);
         EXPECT_EQ((int64_t{header} - computed - offBy) % 0xFFFF, 0) << name;
@@ -75,7 +103,7 @@ TEST(Grown, RealProgramsAndDllsReadRunAndLoadAfterTheirStringsGrow) {
                                         {"FileVersion", L"7.6.5.4"}})
             expected += ToUtf8(name + L"\t" + table + L"\t") + key + "\t" + ToUtf8(text) + "\n";
 
-        if (use == Run) {
+        if (use == Run || use == RunPacked) {
             STARTUPINFOW start{};
             start.cb = sizeof start;
             PROCESS_INFORMATION process{};
