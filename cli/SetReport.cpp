@@ -27,17 +27,13 @@ std::u16string Hex(uint32_t word) {
     return text;
 }
 
-std::u16string Ascii(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
 // The rules of local time on each date. A lambda, not the function itself: a std::function made
 // from a function pointer brings the type information of pointers and functions into the program.
 const UtcOffsetAt kLocalRules = [](int64_t utcSeconds) { return UtcOffsetAtTime(utcSeconds); };
 
 std::u16string LocalText(uint64_t fileTime) {
     const std::string text = LocalTimeText(fileTime, kLocalRules);
-    return text.empty() ? u"无" : Ascii(text);
+    return text.empty() ? u"无" : AsciiToUtf16(text);
 }
 
 // Calls `field` with each field that changes but the strings: its label, its JSON key, its old
@@ -78,11 +74,11 @@ std::u16string ResultJson(const std::u16string& path, SetOutcome outcome, bool d
             }
             json.EndObject();
         },
-        [](uint64_t ticks) { return Ascii(FormatIsoTime(ticks)); });
+        [](uint64_t ticks) { return AsciiToUtf16(FormatIsoTime(ticks)); });
     if (!preview.strings.empty()) {
         json.Key(u"strings").BeginObject();
         for (const auto& [key, change] : preview.strings) {
-            json.Key(Ascii(kVersionStringKeys[key].name)).BeginObject();
+            json.Key(AsciiToUtf16(kVersionStringKeys[key].name)).BeginObject();
             json.Key(u"old").String(change.first).Key(u"new").String(change.second).EndObject();
         }
         json.EndObject();

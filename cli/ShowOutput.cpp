@@ -3,6 +3,7 @@
 #include "cli/CliText.h"
 #include "cli/IsoTime.h"
 #include "cli/Json.h"
+#include "platform/Text.h"
 #include "target/AttributeBits.h"
 #include "target/TimeText.h"
 
@@ -23,10 +24,6 @@ constexpr NamedBit kJsonAttributeBits[] = {
     {u"readonly", 0x1},   {u"hidden", 0x2},       {u"system", 0x4},       {u"archive", 0x20},
     {u"directory", 0x10}, {u"compressed", 0x800}, {u"encrypted", 0x4000}, {u"temporary", 0x100},
 };
-
-std::u16string Widen(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
 
 std::u16string Hex4(uint16_t value) {
     static constexpr char16_t kHex[] = u"0123456789ABCDEF";
@@ -57,7 +54,7 @@ std::u16string ShowText(const TargetFacts& facts, const UtcOffsetAt& offsetAt) {
         Line(out, kAttributeLabels[i], ticked[i] ? u"是" : u"否");
     for (size_t i = 0; i < 3; ++i) {
         const std::string text = LocalTimeText(facts.times[i], offsetAt);
-        Line(out, kTimeLabels[i], text.empty() ? u"无" : Widen(text));
+        Line(out, kTimeLabels[i], text.empty() ? u"无" : AsciiToUtf16(text));
     }
     Line(out, u"文件大小", DecimalU16(facts.size) + u" 字节");
     Line(out, u"数字签名", facts.isSigned ? u"有" : u"无");
@@ -90,7 +87,7 @@ std::u16string ShowJson(const TargetFacts& facts) {
         if (facts.times[i] == 0) {
             json.Null();
         } else {
-            json.String(Widen(FormatIsoTime(facts.times[i])));
+            json.String(AsciiToUtf16(FormatIsoTime(facts.times[i])));
         }
     }
     json.EndObject().Key(u"signed").Bool(facts.isSigned).Key(u"version");
@@ -109,7 +106,7 @@ std::u16string ShowJson(const TargetFacts& facts) {
     json.Key(u"strings").BeginObject();
     for (size_t i = 0; i < kVersionStringKeyCount; ++i) {
         if (version.strings[i])
-            json.Key(Widen(kVersionStringKeys[i].name)).String(*version.strings[i]);
+            json.Key(AsciiToUtf16(kVersionStringKeys[i].name)).String(*version.strings[i]);
     }
     return json.EndObject().EndObject().EndObject().Text();
 }

@@ -1,14 +1,7 @@
 #include "modify/ModifyReport.h"
 
+#include "platform/Text.h"
 #include "version/VersionStore.h"
-
-namespace {
-
-std::u16string Utf16(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-}  // namespace
 
 std::u16string ModifyMessage(const ModifyReport& report) {
     static const char16_t* const kTimeRefusals[] = {
@@ -50,7 +43,7 @@ std::u16string ModifyMessage(const ModifyReport& report) {
                    u"!\n版本信息未修改!";
         }
         case ModifyEvent::StoreFailed:
-            return u"版本修改失败!\n错误代码: " + Utf16(std::to_string(report.error));
+            return u"版本修改失败!\n错误代码: " + AsciiToUtf16(std::to_string(report.error));
         case ModifyEvent::ForceNotImplemented:
             return u"强制修改功能尚未实现!";
         case ModifyEvent::Unchanged:

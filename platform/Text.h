@@ -19,3 +19,8 @@ std::u16string ToUtf16(std::wstring_view text);
 std::string ToUtf8(std::wstring_view text);
 
 std::wstring DecimalText(uint64_t value);
+
+// ASCII text (numbers, ISO times, key names) as UTF-16: each byte one unit.
+inline std::u16string AsciiToUtf16(std::string_view ascii) {
+    return {ascii.begin(), ascii.end()};
+}
