@@ -237,8 +237,11 @@ class Placer {
                               header < uint64_t{Directory(i)} + Directory(i, 4));
         }
         if (taken) return NoRoom(NoRoomCause::SectionTable);
+        // Alignments that the loader takes: powers of two, file pages of at most 64 KiB and none
+        // larger than the memory's (a crafted one would pad the file by gigabytes).
         const uint64_t pages = Optional(kSectionAlignment), alignment = Optional(kFileAlignment);
-        if (pages == 0 || alignment == 0 || (pages & (pages - 1)) || (alignment & (alignment - 1)))
+        if (pages == 0 || alignment == 0 || (pages & (pages - 1)) ||
+            (alignment & (alignment - 1)) || alignment > 0x10000 || alignment > pages)
             return NoRoom(NoRoomCause::ResourceSection);
         // Raw data where the loader takes it as it is: on a 512-byte boundary at least.
         section_ = {static_cast<uint32_t>(size), static_cast<uint32_t>(AlignUp(top, pages)),

@@ -21,7 +21,9 @@
 // stored in that room, and nothing but a certificate table follows the sections' data in the file
 // (a symbol table or appended data would be left behind): initialized, readable data, aligned as
 // the headers say, counted in the number of sections, the image size and the initialized data's
-// size. A certificate table moves, its bytes unchanged, to the new end of the file.
+// size. A certificate table moves, its bytes unchanged, to the new end of the file. The headers'
+// alignments must be ones that the loader takes (file pages of at most 64 KiB, no larger than the
+// section alignment).
 //
 // NoRoom, with the cause, when nothing fits; Refused when the resource directory cannot be read
 // whole, a write would touch the checksum field, or the certificate table that stays.

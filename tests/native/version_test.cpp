@@ -476,6 +476,9 @@ TEST(VersionPlacement, GoesWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
             Put32(f, 0xDC - shift, size), f.resize(end), more(f);
         };
     };
+    const auto aligned = [](uint32_t memory, uint32_t file) -> Change {
+        return [=](Bytes& f) { Put32(f, 0x78, memory), Put32(f, 0x7C, file); };
+    };
     const Change signature = [](Bytes& f) { f.resize(0x418, 0xC5), Certificate(0x408, 16)(f); };
     const std::string added = " 0x170+0x28 0x46+0x2 0x90+0x4 0x60+0x4";
     const std::tuple<const char*, Bytes, Change, std::string> layouts[] = {
@@ -514,7 +517,14 @@ TEST(VersionPlacement, GoesWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
          packed(0x408, both(Put(0x120, 0x170), Put(0x124, 0x30), Put(0x170, 0))),
          "no room: section table"},
         {"packed, headers without room", alone, packed(0x408, Put(0x94, 0x190)),
-         "no room: section table"}};
+         "no room: section table"},
+        // File pages of 64 KiB at most, and never larger than the memory's.
+        {"packed, pages of 64 KiB", alone, packed(0x408, aligned(0x10000, 0x10000)),
+         "new section 0x408+0x1fbf8" + added + " 0x250+0x8 0x260+0x1a8"},
+        {"packed, file pages of 128 KiB", alone, packed(0x408, aligned(0x20000, 0x20000)),
+         "no room: sizes"},
+        {"packed, file pages larger than the memory's", alone,
+         packed(0x408, aligned(0x1000, 0x2000)), "no room: sizes"}};
     for (const auto& [name, file, change, expected] : layouts) {
         EXPECT_EQ(Grow(change ? Changed(file, change) : file, grow), expected) << name;
     }
