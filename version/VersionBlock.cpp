@@ -69,7 +69,9 @@ class Tree {
     // Every entry below `parent` fits where it is.
     bool Consistent(const Entry& parent, int depth) const {
         for (size_t at = parent.children; at < parent.end;) {
-            if (parent.end - at >= 2 && U16(bytes_ + at) == 0) break;  // a zero length ends a list
+            // A zero length ends a list, and so does a last byte too few to hold one (an entry of
+            // odd length, its value rewritten up to that byte).
+            if (parent.end - at < 2 || U16(bytes_ + at) == 0) break;
             const std::optional<Entry> child = Read(at, parent.end);
             if (!child || depth >= kDeepestEntry || !Consistent(*child, depth + 1)) return false;
             at = Align4(child->end);

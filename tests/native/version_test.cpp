@@ -77,6 +77,13 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
             b.insert(b.end(), {length, 0, 1, 1, 1, 1});
         };
     };
+    // The root's last bytes `tail`, after its last entry.
+    const auto stray = [](Bytes tail) {
+        return [=](Bytes& b) {
+            Put16(b, 0, uint32_t(b.size() + tail.size()));
+            b.insert(b.end(), tail.begin(), tail.end());
+        };
+    };
     // What each change makes of the FileVersion string; nothing when the block is refused.
     const std::tuple<const char*, Change, const char16_t*> cases[] = {
         {"a length in bytes, as some compilers write it, at its room", Put(version + 2, 20, 2),
@@ -93,6 +100,8 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
         {"the last entry at its header", lastEntry(6), nullptr},
         {"one less", lastEntry(5), nullptr},
         {"two less", lastEntry(4), nullptr},
+        {"a last byte too few for a length word", stray({1}), u"1.0.0.123"},
+        {"two, a length word of no entry", stray({1, 0}), nullptr},
         {"a text without a terminator", Put(version + 50, 'x', 2), u"1.0.0.123x"},
         {"another root", Put(6, 'W', 2), nullptr},
         {"cut short", [](Bytes& b) { b.pop_back(); }, nullptr}};
