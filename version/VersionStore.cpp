@@ -16,6 +16,34 @@ void PutFixed(VersionBuffer& block, size_t at, const FixedVersion& version) {
     }
 }
 
+// True when `rebuilt` reads as `before` does with the grown texts in: the same translation, fixed
+// versions and keys, each with its text. A block whose entries read otherwise once their lengths
+// change (a value length that counts units or bytes by the room it finds) is never written.
+bool ReadsBack(const VersionBuffer& rebuilt, const VersionBuffer& before,
+               const std::vector<VersionEdit>& grown) {
+    const std::optional<VersionTable> was = ReadVersionTable(before.data(), before.size());
+    const std::optional<VersionTable> now = ReadVersionTable(rebuilt.data(), rebuilt.size());
+    if (!was || !now || !(now->translation == was->translation) ||
+        now->fixed.has_value() != was->fixed.has_value() ||
+        (now->fixed && (now->fixed->fileVersion != was->fixed->fileVersion ||
+                        now->fixed->productVersion != was->fixed->productVersion))) {
+        return false;
+    }
+    for (size_t key = 0; key < kVersionStringKeyCount; ++key) {
+        const auto edit = std::find_if(grown.begin(), grown.end(),
+                                       [key](const VersionEdit& e) { return e.key == key; });
+        const std::optional<VersionValue>& value = now->values[key];
+        const std::optional<VersionValue>& old = was->values[key];
+        if (edit != grown.end() ? !value || StoredText(rebuilt, *value) != edit->text
+                                : value.has_value() != old.has_value() ||
+                                      (value && StoredText(rebuilt, *value) !=
+                                                    StoredText(before, *old))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<VersionResource> ReadVersionResource(const PeFileReader& read, uint64_t fileSize,
@@ -101,6 +129,7 @@ StorePlan PlanVersionStore(const VersionResource& resource, const PeFileReader& 
         const std::optional<VersionBuffer> rebuilt =
             RebuildVersionBlock(rewritten, *table.translation, grown);
         if (!rebuilt) return {StorePlan::Outcome::TooLong, grown.empty() ? 0 : grown.front().key};
+        if (!ReadsBack(*rebuilt, rewritten, grown)) return refused;
         return made ? PlaceNewVersionResource(resource, read, *rebuilt, growth.language)
                     : PlaceVersionBlock(resource, read, *rebuilt);
     }
