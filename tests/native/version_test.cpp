@@ -424,6 +424,7 @@ static std::string Grow(Bytes file, const VersionChanges& changes) {
     const StorePlan plan =
         PlanVersionStore(resource, Reader(before), {0x0804, 0x04B0}, changes, {true, 0x0409});
     const char* causes[] = {"no room: sizes", "no room: appended data", "no room: section table"};
+    if (plan.outcome == StorePlan::Outcome::TooLong) return "too long";
     if (plan.outcome != StorePlan::Outcome::Write)
         return plan.outcome == StorePlan::Outcome::NoRoom ? causes[int(plan.cause)] : "refused";
     std::string out = (const char*[]){"in place", "moved", "new section"}[int(plan.placement)];
@@ -440,6 +441,24 @@ static std::string Grow(Bytes file, const VersionChanges& changes) {
     const std::optional<VersionResource> after =
         again ? ReadVersionResource(Reader(file), file.size(), *again) : std::nullopt;
     if (!after) return out + " unreadable";
+    const auto word = [&file](size_t at) { return uint32_t(file[at] | file[at + 1] << 8); };
+    const auto dword = [&word](size_t at) { return word(at) | word(at + 2) << 16; };
+    // A new section's header as the loader takes it: aligned, counted in the image's size,
+    // initialized readable data.
+    if (plan.placement == VersionPlacement::NewSection) {
+        const PeSection& added = again->sections.back();
+        const uint32_t pages = dword(0x78), end = added.virtualAddress + added.virtualSize;
+        EXPECT_EQ(added.virtualAddress % pages, 0u) << out;
+        EXPECT_EQ(dword(0x90), (end + pages - 1) / pages * pages) << out;
+        EXPECT_EQ(dword(again->sectionTable + 40 * again->sections.size() - 4), 0x40000040u) << out;
+    }
+    // A version resource made anew: Unicode text, after the directory, its data entry 4-byte
+    // aligned.
+    if (!image.version) {
+        EXPECT_LE(again->resources->rva + again->resources->size, again->version->rva) << out;
+        EXPECT_EQ(after->table.translation, (VersionTranslation{0x0409, 1200})) << out;
+        EXPECT_EQ(again->version->dataEntry % 4, 0u) << out;
+    }
     // Each key as edited, else as it was, else following its fixed version.
     for (size_t key = 0; key < kVersionStringKeyCount; ++key) {
         const auto edit = std::find_if(changes.strings.begin(), changes.strings.end(),
@@ -450,6 +469,12 @@ static std::string Grow(Bytes file, const VersionChanges& changes) {
                                                    : key == kProductVersionKey
                                                        ? changes.productVersion
                                                        : std::nullopt;
+        // An edited string's value length counts the terminator too; an added one counts units.
+        if (edit != changes.strings.end() && now) {
+            EXPECT_EQ(word(after->offset + now->entry + 2),
+                      (edit->text.size() + 1) * (now->inBytes ? 2 : 1));
+            EXPECT_TRUE(value || !now->inBytes);
+        }
         EXPECT_EQ(now ? StoredText(after->block, *now) : u"-",
                   edit != changes.strings.end() ? edit->text
                   : value                       ? StoredText(resource.block, *value)
@@ -537,13 +562,16 @@ TEST(VersionPlacement, GoesWhereItDisturbsLeastAndWritesOnlyTheBytesItNames) {
     for (const auto& [name, file, change, expected] : layouts) {
         EXPECT_EQ(Grow(change ? Changed(file, change) : file, grow), expected) << name;
     }
+    // A block's length is a 16-bit word.
+    EXPECT_EQ(Grow(alone, {{{5, std::u16string(0x8000, u'x')}}}), "too long");
     // A version resource made for a file without one: the directory written anew, with the
     // block after it, where the old directory was; in a new section where it has no room or the
     // file has no resources.
-    const VersionChanges stamp{{{7, u"Telvaro"}, {3, u"新增"}}, FixedVersion{1, 2, 3, 4}};
+    const VersionChanges stamp{
+        {{7, u"Telvaro"}}, FixedVersion{1, 2, 3, 4}, FixedVersion{5, 6, 7, 8}};
     const Bytes none = MakePeFile({}).bytes;
     const std::tuple<const char*, Bytes, Change, std::string> made[] = {
-        {"resources but no version", none, {}, "in place 0x200+0x1e8 0xd8+0x8"},
+        {"resources but no version", none, {}, "in place 0x200+0x1fc 0xd8+0x8"},
         {"resources packed", none, packed(0x248),
          "new section 0x248+0x3b8" + added + " 0xd8+0x8 0x200+0x48"},
         {"no resources", none, both(Put(0xD8, 0), Put(0xDC, 0), [](Bytes&) {}),
