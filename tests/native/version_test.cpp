@@ -61,6 +61,14 @@ TEST(VersionBlock, FindsTheFirstTranslationsStringsAndRefusesATreeThatDoesNotHol
     const Bytes keys =
         VersionBlock({{u"FileVers", u"8"}, {u"FileVersionX", u"9"}, {u"FileVersion", u"1"}});
     EXPECT_EQ(StoredText(keys, *Read(keys)->values[0]), u"1");
+    // A string's room ends where a child of its entry begins.
+    Entry root{u"VS_VERSION_INFO", u"", FixedInfo(), {}};
+    const Entry text{u"FileVersion", std::u16string(u"1.0\0", 4), {}, {{u"x", u"y", {}, {}}}};
+    root.children = {{u"StringFileInfo", u"", {}, {{u"080404b0", u"", {}, {text}}}},
+                     {u"VarFileInfo", u"", {}, {{u"Translation", u"", {4, 8, 0xB0, 4}, {}}}}};
+    Bytes parent;
+    Append(parent, root);
+    EXPECT_EQ(Read(parent)->values[0]->room, 4u);
 
     const size_t strings = 0x5C, version = 0x98;  // where these two entries start
     ASSERT_TRUE(kBlock[strings + 6] == 'S' && kBlock[version + 6] == 'F');
