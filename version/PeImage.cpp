@@ -113,24 +113,29 @@ size_t ChooseLanguage(const std::vector<uint8_t>& entries, const std::vector<uin
 
 }  // namespace
 
+size_t SectionOf(const std::vector<PeSection>& sections, uint32_t rva) {
+    size_t i = 0;
+    while (i < sections.size() && (rva < sections[i].virtualAddress ||
+                                   rva - sections[i].virtualAddress >= MappedSize(sections[i]))) {
+        ++i;
+    }
+    return i;
+}
+
 std::optional<uint64_t> MapToFile(const std::vector<PeSection>& sections, uint64_t fileSize,
                                   uint32_t rva, uint32_t size) {
-    for (const PeSection& section : sections) {
-        const uint32_t virtualSize = section.virtualSize, virtualAddress = section.virtualAddress;
-        const uint32_t rawSize = section.rawSize, rawPointer = section.rawPointer;
-        if (rva < virtualAddress) continue;
-        const uint64_t mapped = virtualSize != 0 ? std::min(virtualSize, rawSize) : rawSize;
-        const uint64_t into = rva - virtualAddress;
-        if (into >= mapped) continue;
-        if (size > mapped - into) return std::nullopt;  // starts here but runs past the section
-        // The loader rounds a raw data pointer down to 512 bytes; an image that relies on
-        // that is not one whose bytes we place ourselves.
-        if (rawPointer % 512 != 0) return std::nullopt;
-        const uint64_t offset = uint64_t{rawPointer} + into;
-        if (offset > fileSize || size > fileSize - offset) return std::nullopt;
-        return offset;
-    }
-    return std::nullopt;
+    const size_t index = SectionOf(sections, rva);
+    if (index == sections.size()) return std::nullopt;
+    const PeSection& section = sections[index];
+    const uint64_t into = rva - section.virtualAddress;
+    // Starting here but running past the section.
+    if (size > MappedSize(section) - into) return std::nullopt;
+    // The loader rounds a raw data pointer down to 512 bytes; an image that relies on that is not
+    // one whose bytes we place ourselves.
+    if (section.rawPointer % 512 != 0) return std::nullopt;
+    const uint64_t offset = section.rawPointer + into;
+    if (offset > fileSize || size > fileSize - offset) return std::nullopt;
+    return offset;
 }
 
 std::optional<PeImage> ReadPeImage(const PeFileReader& read, uint64_t fileSize,

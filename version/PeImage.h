@@ -4,6 +4,7 @@
 // chosen resource is placed in the file.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,8 +63,18 @@ struct PeImage {
     std::optional<PeResources> resources{};  // none when the image has no resource directory
 };
 
-// The file offset of [rva, rva + size) when that range lies inside the part of one section that
-// the loader maps from the file (its raw data, cut to its virtual size when that is given).
+// The bytes of a section that the loader maps from the file: its raw data, cut to its virtual size
+// when that is given.
+inline uint32_t MappedSize(const PeSection& section) {
+    return section.virtualSize != 0 ? std::min(section.virtualSize, section.rawSize)
+                                    : section.rawSize;
+}
+
+// The index of the first section whose mapped bytes hold `rva`, the one the loader takes;
+// `sections.size()` when none does.
+size_t SectionOf(const std::vector<PeSection>& sections, uint32_t rva);
+
+// The file offset of [rva, rva + size) when that range lies inside the mapped bytes of one section.
 std::optional<uint64_t> MapToFile(const std::vector<PeSection>& sections, uint64_t fileSize,
                                   uint32_t rva, uint32_t size);
 

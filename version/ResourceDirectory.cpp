@@ -197,18 +197,6 @@ std::vector<FileRange> Gaps(FileRange within, const std::vector<FileRange>& used
     return gaps;
 }
 
-size_t SectionOf(const std::vector<PeSection>& sections, uint32_t rva) {
-    size_t i = 0;
-    for (; i < sections.size(); ++i) {
-        const PeSection& section = sections[i];
-        const uint32_t mapped = section.virtualSize != 0
-                                    ? std::min(section.virtualSize, section.rawSize)
-                                    : section.rawSize;
-        if (rva >= section.virtualAddress && rva - section.virtualAddress < mapped) break;
-    }
-    return i;
-}
-
 void AddFileRanges(const std::vector<PeSection>& sections, uint64_t fileSize, uint32_t rva,
                    uint32_t size, std::vector<FileRange>& into) {
     for (const PeSection& section : sections) {

@@ -59,9 +59,6 @@ std::vector<uint8_t> WriteResourceDirectory(const ResourceDirectory& directory);
 // The parts of `within` that none of `used` (sorted) covers, in order.
 std::vector<FileRange> Gaps(FileRange within, const std::vector<FileRange>& used);
 
-// The index of the section that maps `rva` as MapToFile does; `sections.size()` when none does.
-size_t SectionOf(const std::vector<PeSection>& sections, uint32_t rva);
-
 // Adds to `into` the bytes of the file that [rva, rva + size) may lie at: in every section whose
 // data, mapped or not, holds `rva`.
 void AddFileRanges(const std::vector<PeSection>& sections, uint64_t fileSize, uint32_t rva,

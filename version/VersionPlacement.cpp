@@ -202,10 +202,8 @@ class Placer {
         const uint64_t rva = section.virtualAddress + offset;
         for (size_t i = 0; i < index; ++i) {
             const PeSection& other = image_.sections[i];
-            const uint64_t mapped =
-                other.virtualSize != 0 ? std::min(other.virtualSize, other.rawSize) : other.rawSize;
-            failed_ = failed_ ||
-                      (other.virtualAddress < rva + size && rva < other.virtualAddress + mapped);
+            failed_ = failed_ || (other.virtualAddress < rva + size &&
+                                  rva < uint64_t{other.virtualAddress} + MappedSize(other));
         }
         return static_cast<uint32_t>(rva);
     }
